@@ -1,0 +1,54 @@
+// AttributeMap: attributes by exact key, owned by value, iterated in a fixed, portable order.
+//
+// The order is part of every answer document, so it is defined here rather than left to a
+// standard library: FNV-1a buckets, a key joining an occupied bucket goes before that bucket's
+// first entry, and growth (8, 64, 512, then doubling) regroups entries bucket by bucket.
+#ifndef ORV_CORE_ATTRIBUTEMAP_H
+#define ORV_CORE_ATTRIBUTEMAP_H
+
+#include <cstdint>
+#include <list>
+#include <string>
+#include <vector>
+
+#include "orv/core/Attribute.h"
+
+namespace orv::core {
+
+class AttributeMap {
+ public:
+  struct Entry {
+    std::string key;
+    Attribute attribute;
+    uint64_t hash;
+  };
+  using const_iterator = std::list<Entry>::const_iterator;
+
+  AttributeMap();
+
+  // The attribute under key; an absent key is first inserted with a default Attribute.
+  Attribute& operator[](const std::string& key);
+
+  const_iterator begin() const { return entries_.begin(); }
+  const_iterator end() const { return entries_.end(); }
+  size_t size() const { return entries_.size(); }
+  size_t bucketCount() const { return firstOfBucket_.size(); }
+
+ private:
+  using Iterator = std::list<Entry>::iterator;
+
+  size_t bucketOf(uint64_t hash) const { return hash & (firstOfBucket_.size() - 1); }
+  void grow(size_t entriesAfterInsert);
+  // Places `entry` (already in the list) at the front of its bucket's run, or leaves it where it
+  // is when the bucket has no run yet.
+  void link(Iterator entry);
+
+  std::list<Entry> entries_;
+  std::vector<Iterator> firstOfBucket_;  // entries_.end() for an empty bucket
+};
+
+uint64_t fnv1a(const std::string& text);
+
+}  // namespace orv::core
+
+#endif

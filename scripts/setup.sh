@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project builds with, only those that are missing.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ make
+  libboost-dev libboost-log-dev libboost-filesystem-dev
+  libgtest-dev libbenchmark-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
+  [ "$status" = installed ] || missing+=("$package")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

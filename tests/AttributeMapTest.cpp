@@ -1,0 +1,130 @@
+#include "orv/core/AttributeMap.h"
+
+#include <gtest/gtest.h>
+
+#include "orv/core/KeyedAttributes.h"
+#include "orv/core/StandardAttributes.h"
+
+namespace orv::core {
+namespace {
+
+std::vector<std::string> keysOf(const AttributeMap& map) {
+  std::vector<std::string> keys;
+  for (const auto& entry : map) keys.push_back(entry.key);
+  return keys;
+}
+
+AttributeMap mapOf(const std::vector<std::string>& keys) {
+  AttributeMap map;
+  for (const std::string& key : keys) map[key] = Attribute(key, key, "string");
+  return map;
+}
+
+// The order a reference model of the bucket rules gives, for keys inserted one by one.
+std::vector<std::string> modelOrder(const std::vector<std::string>& keys) {
+  std::vector<std::string> sequence;
+  size_t buckets = 8;
+  auto bucket = [&](const std::string& key) { return fnv1a(key) & (buckets - 1); };
+  auto place = [&](std::vector<std::string>& into, const std::string& key) {
+    for (size_t i = 0; i < into.size(); ++i) {
+      if (bucket(into[i]) == bucket(key)) {
+        into.insert(into.begin() + i, key);
+        return;
+      }
+    }
+    into.push_back(key);
+  };
+  for (const std::string& key : keys) {
+    if (sequence.size() + 1 > buckets) {
+      buckets = buckets < 512 ? buckets * 8 : buckets * 2;
+      std::vector<std::string> regrouped;
+      for (const std::string& old : sequence) place(regrouped, old);
+      sequence = regrouped;
+    }
+    place(sequence, key);
+  }
+  return sequence;
+}
+
+TEST(AttributeMapTest, WorkedOrders) {
+  EXPECT_EQ(fnv1a("Date") & 7, 1u);
+  EXPECT_EQ(fnv1a("Status") & 7, 7u);
+  EXPECT_EQ(keysOf(mapOf({"Date", "Version", "Audience", "ModuleType"})),
+            (std::vector<std::string>{"Date", "Version", "Audience", "ModuleType"}));
+  EXPECT_EQ(keysOf(mapOf({"Source", "Destination", "Package", "Status"})),
+            (std::vector<std::string>{"Source", "Status", "Destination", "Package"}));
+}
+
+TEST(AttributeMapTest, GrowthRegroupsAtNineAndSixtyFiveAndDoublesPast512) {
+  std::vector<std::string> keys;
+  AttributeMap map;
+  const struct {
+    size_t entries, buckets;
+  } steps[] = {{8, 8}, {9, 64}, {64, 64}, {65, 512}, {512, 512}, {513, 1024}, {1025, 2048}};
+  for (const auto& step : steps) {
+    while (keys.size() < step.entries) {
+      keys.push_back("Key" + std::to_string(keys.size() * 7919));
+      map[keys.back()];
+    }
+    EXPECT_EQ(map.bucketCount(), step.buckets) << step.entries;
+    EXPECT_EQ(keysOf(map), modelOrder(keys)) << step.entries;
+  }
+}
+
+TEST(AttributeMapTest, StoringUnderAPresentKeyReplacesInPlace) {
+  AttributeMap map = mapOf({"Source", "Destination", "Package", "Status"});
+  Attribute replacement("Status", "Verdict", "uint64");
+  replacement.setDescription("d");
+  replacement.setUint64(65);
+  map["Status"] = replacement;
+  EXPECT_EQ(map.size(), 4u);
+  EXPECT_EQ(keysOf(map), (std::vector<std::string>{"Source", "Status", "Destination", "Package"}));
+  const Attribute& stored = map["Status"];
+  EXPECT_EQ(stored.displayName(), "Verdict");
+  EXPECT_EQ(stored.description(), "d");
+  EXPECT_EQ(stored.valueText(), "65");
+}
+
+TEST(AttributeMapTest, ElementAccessInsertsADefaultAttribute) {
+  AttributeMap map;
+  const Attribute& made = map["Absent"];
+  EXPECT_EQ(made.type(), "bytepointer");
+  EXPECT_EQ(made.value().size(), 0u);
+  EXPECT_EQ(map.size(), 1u);
+  map["absent"];
+  EXPECT_EQ(map.size(), 2u);  // keys compare exactly
+}
+
+TEST(AttributeMapTest, KeyedReadsIgnoreCaseAndTakeTheFirstInOrder) {
+  AttributeMap map;
+  writeStringAttribute(map, Attribute("ModelNumber", "", "string"), "first");
+  writeStringAttribute(map, Attribute("MODELNUMBER", "", "string"), "second");
+  const std::string expected = keysOf(map)[0] == "ModelNumber" ? "first" : "second";
+  EXPECT_EQ(readStringAttribute(map, Attribute("modelnumber", "x", "uint8")), expected);
+  EXPECT_EQ(readStringAttribute(map, Attribute("Missing", "", "string")), "");
+
+  writeUint64Attribute(map, makeStatusAttribute(), 65);
+  EXPECT_EQ(readStringAttribute(map, makeStatusAttribute()), std::string("A\0\0\0\0\0\0", 7));
+
+  Attribute flag("Flag", "", "boolean");
+  EXPECT_FALSE(readBooleanAttribute(map, flag));
+  for (uint8_t byte : {0, 1, 2}) {
+    map["Flag"].setBytes(&byte, 1);
+    EXPECT_EQ(readBooleanAttribute(map, Attribute("FLAG", "", "string")), byte == 1);
+  }
+  map["Flag"] = Attribute("Flag", "", "boolean");
+  EXPECT_FALSE(readBooleanAttribute(map, flag));
+}
+
+TEST(AttributeMapTest, WritesLeaveTheTemplateAlone) {
+  AttributeMap map;
+  Attribute source = makeProductAttribute();
+  source.setText("old");
+  writeStringAttribute(map, source, "new");
+  EXPECT_EQ(source.valueText(), "old");
+  EXPECT_EQ(map["Product"].valueText(), "new");
+  EXPECT_EQ(map["Product"].value().size(), 4u);
+}
+
+}  // namespace
+}  // namespace orv::core

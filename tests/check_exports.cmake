@@ -1,0 +1,12 @@
+# Fails unless the plug-in's dynamic symbol table defines exactly the three exports.
+execute_process(COMMAND nm -D --defined-only ${PLUGIN} OUTPUT_VARIABLE table RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "nm could not read ${PLUGIN}")
+endif()
+string(REGEX MATCHALL "[^ \n]+\n" names "${table}")
+list(TRANSFORM names STRIP)
+list(SORT names)
+set(expected GetFirmwareConfigurationAttributes GetTargetFirmwareBinary GetTargetFirmwareMappingAttributes)
+if(NOT names STREQUAL expected)
+  message(FATAL_ERROR "exported: ${names}; expected exactly: ${expected}")
+endif()
