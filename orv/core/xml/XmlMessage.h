@@ -1,0 +1,2 @@
+// XmlMessage is declared beside its twin XmlObject.
+#include "orv/core/xml/XmlObject.h"

@@ -1,0 +1,256 @@
+#include <functional>
+#include <memory>
+#include <string>
+#include <typeinfo>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "orv/core/xml/XmlList.h"
+#include "orv/core/xml/XmlMessage.h"
+#include "orv/core/xml/XmlObject.h"
+#include "orv/core/xml/XmlProperty.h"
+
+namespace orv::core::xml {
+namespace {
+
+using namespace std::string_literals;
+using Attributes = std::vector<std::pair<std::string, std::string>>;
+using Builder = std::function<std::unique_ptr<XmlElement>()>;
+
+// Sets the attributes in the order given, so that tests can insert keys out of order.
+template <typename Element>
+std::unique_ptr<Element> make(const Attributes& attributes = {}) {
+  auto element = std::make_unique<Element>();
+  for (const auto& [key, value] : attributes) element->setAttribute(key, value);
+  return element;
+}
+
+std::string written(const XmlElement& element) {
+  std::string text;
+  element.appendXml(text);
+  return text;
+}
+
+std::unique_ptr<XmlElement> propertyWithValue(std::string value) {
+  return make<XmlProperty>({{"value", std::move(value)}});
+}
+
+std::unique_ptr<XmlElement> listOfTwoObjects() {
+  auto list = make<XmlList>({{"name", "L"}});
+  list->items.push_back(make<XmlObject>({{"name", "first"}}));
+  list->items.push_back(make<XmlObject>({{"name", "second"}}));
+  return list;
+}
+
+// Children arrive as object, property, list: the reverse of the written grouping.
+template <typename Element>
+std::unique_ptr<XmlElement> mixedChildren() {
+  auto element = make<Element>({{"name", "root"}});
+  element->objects.push_back(make<XmlObject>());
+  element->properties.push_back(make<XmlProperty>({{"name", "p"}}));
+  element->lists.push_back(listOfTwoObjects());
+  return element;
+}
+
+TEST(XmlElementTest, WritesExactBytes) {
+  const std::string otherBytes = "\x01\t\n\x7F\x80\xC3\xA9\xFF"s + '\0' + "z";
+  const struct {
+    const char* label;
+    Builder build;
+    std::string expected;
+  } cases[] = {
+      {"childless object keeps its end tag",
+       [] { return make<XmlObject>({{"category", "attributeList"}}); },
+       R"(<Object category="attributeList"></Object>)"},
+      {"bare property", [] { return make<XmlProperty>(); }, "<Property/>"},
+      {"bare list", [] { return make<XmlList>(); }, "<List></List>"},
+      {"bare message", [] { return make<XmlMessage>(); }, "<Message></Message>"},
+      {"list items in order", listOfTwoObjects,
+       R"(<List name="L"><Object name="first"></Object><Object name="second"></Object></List>)"},
+      {"object children grouped by kind", mixedChildren<XmlObject>,
+       R"(<Object name="root"><Property name="p"/><List name="L"><Object name="first"></Object>)"
+       R"(<Object name="second"></Object></List><Object></Object></Object>)"},
+      {"message children grouped by kind", mixedChildren<XmlMessage>,
+       R"(<Message name="root"><Property name="p"/><List name="L"><Object name="first"></Object>)"
+       R"(<Object name="second"></Object></List><Object></Object></Message>)"},
+      {"keys in ascending order",
+       [] { return make<XmlProperty>({{"value", "v"}, {"name", "n"}, {"category", "c"}}); },
+       R"(<Property category="c" name="n" value="v"/>)"},
+      {"keys compared as unsigned bytes",
+       [] {
+         return make<XmlProperty>(
+             {{"b", "1"}, {"\xE9", "2"}, {"a", "3"}, {"B", "4"}, {"aa", "5"}, {"A", "6"}});
+       },
+       "<Property A=\"6\" B=\"4\" a=\"3\" aa=\"5\" b=\"1\" \xE9=\"2\"/>"},
+      {"five entities", [] { return propertyWithValue(R"(&<>"')"); },
+       R"(<Property value="&amp;&lt;&gt;&quot;&apos;"/>)"},
+      {"entities between plain runs", [] { return propertyWithValue("a<b&&c'"); },
+       R"(<Property value="a&lt;b&amp;&amp;c&apos;"/>)"},
+      {"entity text is escaped as text", [] { return propertyWithValue("&lt;"); },
+       R"(<Property value="&amp;lt;"/>)"},
+      {"empty value", [] { return propertyWithValue(""); }, R"(<Property value=""/>)"},
+      {"control and high bytes unchanged", [&] { return propertyWithValue(otherBytes); },
+       "<Property value=\"" + otherBytes + "\"/>"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    EXPECT_EQ(written(*c.build()), c.expected);
+  }
+}
+
+TEST(XmlElementTest, AppendLeavesExistingTextAlone) {
+  std::string text = "<?x & y?>";
+  make<XmlProperty>({{"a", "<"}})->appendXml(text);
+  EXPECT_EQ(text, R"(<?x & y?><Property a="&lt;"/>)");
+}
+
+TEST(XmlElementTest, CloneKeepsClassAndBytes) {
+  const Builder builders[] = {
+      mixedChildren<XmlObject>,
+      mixedChildren<XmlMessage>,
+      listOfTwoObjects,
+      [] { return make<XmlProperty>({{"name", "p"}, {"value", "&"}}); },
+  };
+  for (const auto& build : builders) {
+    const auto original = build();
+    SCOPED_TRACE(written(*original));
+    const auto copy = original->clone();
+    EXPECT_EQ(typeid(*copy), typeid(*original));
+    EXPECT_EQ(copy->name, original->name);
+    EXPECT_EQ(written(*copy), written(*original));
+  }
+}
+
+TEST(XmlElementTest, CloneSharesNothing) {
+  auto original = make<XmlObject>({{"name", "root"}});
+  original->properties.push_back(make<XmlProperty>({{"value", "1"}}));
+  original->lists.push_back(listOfTwoObjects());
+  const auto copy = original->clone();
+  const std::string before = written(*copy);
+
+  original->setAttribute("name", "changed");
+  original->properties.front()->setAttribute("value", "2");
+  static_cast<XmlList&>(*original->lists.front()).items.front()->setAttribute("name", "x");
+  original->objects.push_back(make<XmlObject>());
+  EXPECT_EQ(written(*copy), before);
+
+  original.reset();
+  EXPECT_EQ(written(*copy), before);
+}
+
+// root{properties: A1, B; lists: L{items: I}; objects: C{properties: A2}}
+std::unique_ptr<XmlObject> searchTree() {
+  auto root = make<XmlObject>({{"name", "root"}});
+  root->properties.push_back(make<XmlProperty>({{"name", "A"}, {"value", "1"}}));
+  root->properties.push_back(make<XmlProperty>({{"name", "B"}}));
+  auto list = make<XmlList>({{"name", "L"}});
+  list->items.push_back(make<XmlObject>({{"name", "I"}}));
+  root->lists.push_back(std::move(list));
+  auto child = make<XmlObject>({{"name", "C"}});
+  child->properties.push_back(make<XmlProperty>({{"name", "A"}, {"value", "2"}}));
+  root->objects.push_back(std::move(child));
+  return root;
+}
+
+std::vector<std::string> labels(const ElementList& found) {
+  std::vector<std::string> result;
+  for (const auto& element : found) {
+    result.push_back(element->name + ":" + element->getAttribute("name") +
+                     element->getAttribute("value"));
+  }
+  return result;
+}
+
+TEST(XmlElementTest, FindWalksObjectsThenListsThenProperties) {
+  const auto root = searchTree();
+  const struct {
+    std::string name, key, value;
+    uint8_t depth;
+    std::vector<std::string> expected;
+  } cases[] = {
+      {"", "", "", 0, {}},
+      {"", "", "", 1, {"Object:root", "Property:A1", "Property:B"}},
+      {"", "", "", 2,
+       {"Object:root", "Object:C", "Property:A2", "List:L", "Property:A1", "Property:B"}},
+      {"", "", "", 3,
+       {"Object:root", "Object:C", "Property:A2", "List:L", "Object:I", "Property:A1",
+        "Property:B"}},
+      {"", "", "value ignored without key", 1, {"Object:root", "Property:A1", "Property:B"}},
+      {"Property", "", "", 3, {"Property:A2", "Property:A1", "Property:B"}},
+      {"", "name", "A", 3, {"Property:A2", "Property:A1"}},
+      {"", "value", "", 1, {"Object:root", "Property:B"}},
+      {"Object", "name", "C", 2, {"Object:C"}},
+      {"Object", "name", "C", 1, {}},
+      {"object", "", "", 3, {}},
+      {"", "Name", "A", 3, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name + "|" + c.key + "|" + c.value + "|" + std::to_string(c.depth));
+    EXPECT_EQ(labels(root->find(c.name, c.key, c.value, c.depth)), c.expected);
+  }
+}
+
+TEST(XmlElementTest, FindReturnsDeepClones) {
+  auto root = searchTree();
+  const ElementList found = root->find("Object", "name", "C", 2);
+  root.reset();
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(written(*found.front()), R"(<Object name="C"><Property name="A" value="2"/></Object>)");
+}
+
+TEST(XmlElementTest, PropertyFindIgnoresDepth) {
+  const auto property = make<XmlProperty>({{"name", "A"}});
+  EXPECT_EQ(labels(property->find("", "name", "A", 0)), std::vector<std::string>{"Property:A"});
+}
+
+// An element whose only content is one empty child in group.
+template <typename Parent, typename Child>
+std::unique_ptr<XmlElement> withChild(ElementList Parent::*group) {
+  auto parent = make<Parent>();
+  (parent.get()->*group).push_back(make<Child>());
+  return parent;
+}
+
+TEST(XmlElementTest, IsEmpty) {
+  const struct {
+    const char* label;
+    Builder build;
+    bool expected;
+  } cases[] = {
+      {"bare property", [] { return make<XmlProperty>(); }, true},
+      {"property with empty value", [] { return propertyWithValue(""); }, false},
+      {"bare list", [] { return make<XmlList>(); }, true},
+      {"list with attribute", [] { return make<XmlList>({{"k", "v"}}); }, false},
+      {"list with empty item",
+       [] { return withChild<XmlList, XmlObject>(&XmlList::items); }, false},
+      {"bare object", [] { return make<XmlObject>(); }, true},
+      {"bare message", [] { return make<XmlMessage>(); }, true},
+      {"object with attribute", [] { return make<XmlObject>({{"k", "v"}}); }, false},
+      {"object with list", [] { return withChild<XmlObject, XmlList>(&XmlObject::lists); }, false},
+      {"object with property",
+       [] { return withChild<XmlObject, XmlProperty>(&XmlObject::properties); }, false},
+      {"message with object",
+       [] { return withChild<XmlMessage, XmlObject>(&XmlMessage::objects); }, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    EXPECT_EQ(c.build()->isEmpty(), c.expected);
+  }
+}
+
+TEST(XmlElementTest, GetAttributeNeverAdds) {
+  auto property = make<XmlProperty>({{"name", "n"}});
+  EXPECT_EQ(property->getAttribute("absent"), "");
+  EXPECT_EQ(property->getAttribute("Name"), "");
+  EXPECT_EQ(property->attributes.size(), 1u);
+  EXPECT_EQ(property->getAttribute("name"), "n");
+
+  property->setAttribute("name", "m");
+  EXPECT_EQ(property->getAttribute("name"), "m");
+  EXPECT_EQ(property->attributes.size(), 1u);
+}
+
+}  // namespace
+}  // namespace orv::core::xml
