@@ -7,8 +7,12 @@
 
 #include "orv/core/Report.h"
 #include "orv/core/Status.h"
+#include "orv/core/XmlConverter.h"
+#include "provider/AnswerDocument.h"
 #include "provider/BufferProtocol.h"
+#include "provider/ConfigurationAttributes.h"
 #include "provider/FirmwareImageCatalog.h"
+#include "provider/TargetFirmwareMapping.h"
 
 namespace {
 
@@ -38,10 +42,15 @@ extern "C" {
 FWPROVIDER_API uint32_t FWPROVIDER_CALL GetTargetFirmwareMappingAttributes(
     const char* input, uint32_t inputLength, char* buffer, uint32_t* bufferLength) {
   return guarded(ORV_HERE, [&] {
+    namespace convert = orv::core::xml::convert;
     Status status = orv::core::invalidArgumentsStatus();
     if (input == nullptr || buffer == nullptr || bufferLength == nullptr) return status;
-    (void)inputLength;
-    return status;
+    const auto root = convert::toXml(fwprovider::takeInputText(input, inputLength));
+    if (!root) return status;
+    auto drive = convert::toAttributeMap(*root->clone());
+    if (!drive) return status;
+    const auto answer = fwprovider::mapTargetFirmware(std::move(*drive));
+    return fwprovider::copyTextToBuffer(fwprovider::answerDocument(answer), buffer, bufferLength);
   });
 }
 
@@ -50,7 +59,8 @@ FWPROVIDER_API uint32_t FWPROVIDER_CALL GetFirmwareConfigurationAttributes(
   return guarded(ORV_HERE, [&] {
     Status status = orv::core::invalidArgumentsStatus();
     if (buffer == nullptr || bufferLength == nullptr) return status;
-    return status;
+    return fwprovider::copyTextToBuffer(
+        fwprovider::answerDocument(fwprovider::buildConfigurationAttributes()), buffer, bufferLength);
   });
 }
 
@@ -60,7 +70,8 @@ FWPROVIDER_API uint32_t FWPROVIDER_CALL GetTargetFirmwareBinary(
     Status status = orv::core::invalidArgumentsStatus();
     if (imageName == nullptr || bufferLength == nullptr) return status;
     uint32_t size = 0;
-    const uint8_t* image = fwprovider::findImage(fwprovider::takeInputText(imageName, imageNameLength), size);
+    const uint8_t* image =
+        fwprovider::findImage(fwprovider::takeInputText(imageName, imageNameLength), size);
     return fwprovider::copyBinaryToBuffer(image, size, buffer, bufferLength);
   });
 }

@@ -1,9 +1,13 @@
 // Loads the built plug-in through the dynamic loader and calls it the way a host does.
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <pthread.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -117,6 +121,157 @@ TEST_F(PluginTest, UnknownNamesGiveNoBytes) {
     EXPECT_EQ(binary(name.data(), static_cast<uint32_t>(name.size()), nullptr, &length), 36u);
     EXPECT_EQ(length, 0u);
   }
+}
+
+const char kUpdateDrive[] =
+    "<?xml version=\"1.0\"?><Object category=\"attributeList\">"
+    "<Property category=\"attribute\" name=\"Product\" type=\"string\" value=\"Quarry Meadow\"/>"
+    "<Property category=\"attribute\" name=\"OEM\" type=\"string\" value=\"HP\"/>"
+    "<Property category=\"attribute\" name=\"Firmware\" type=\"string\" value=\"BRHPS1\"/>"
+    "<Property category=\"attribute\" name=\"ConfigID\" type=\"string\" value=\"T2UB_256\"/>"
+    "</Object>";
+
+// The plug-in's log records reach stdout through the logging library's default sink; unreadable
+// input is logged whole, which for the hostile documents here runs to megabytes.
+class QuietStdout {
+ public:
+  QuietStdout() : saved_(dup(STDOUT_FILENO)) {
+    std::fflush(stdout);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDOUT_FILENO);
+    close(null);
+  }
+  ~QuietStdout() {
+    std::fflush(stdout);
+    dup2(saved_, STDOUT_FILENO);
+    close(saved_);
+  }
+
+ private:
+  int saved_;
+};
+
+// Calls a text export with a buffer of exactly `length` bytes, guarded by canaries.
+struct TextCall {
+  uint32_t code;
+  uint32_t reported;
+  std::string text;
+};
+
+template <typename Export>
+TextCall callText(Export call, const std::string& input, uint32_t length) {
+  std::vector<char> buffer(length + 16, '#');
+  uint32_t reported = length;
+  const uint32_t code = call(input.data(), static_cast<uint32_t>(input.size()), buffer.data(), &reported);
+  for (size_t i = length; i < buffer.size(); ++i) EXPECT_EQ(buffer[i], '#') << "written past " << length;
+  return {code, reported, code == 0 ? std::string(buffer.data()) : std::string()};
+}
+
+TEST_F(PluginTest, TextProtocolAtTheExactSizes) {
+  const struct {
+    const char* name;
+    bool mapping;
+    size_t size;
+  } rows[] = {{"configuration", false, 495}, {"mapping", true, 592}};
+  for (const auto& row : rows) {
+    const auto call = [&](uint32_t length) {
+      return row.mapping ? callText(mapping, kUpdateDrive, length) : callText(configuration, "", length);
+    };
+    const uint32_t n = static_cast<uint32_t>(row.size);
+    for (uint32_t shortLength : {0u, n - 1, n}) {
+      const TextCall small = call(shortLength);
+      EXPECT_EQ(small.code, 37u) << row.name << " " << shortLength;
+      EXPECT_EQ(small.reported, n + 1) << row.name;
+    }
+    for (uint32_t length : {n + 1, n + 100}) {
+      const TextCall fits = call(length);
+      EXPECT_EQ(fits.code, 0u) << row.name;
+      EXPECT_EQ(fits.reported, n + 1) << row.name;
+      EXPECT_EQ(fits.text.size(), n) << row.name;
+    }
+  }
+  char buffer[600];
+  uint32_t length = sizeof buffer;
+  EXPECT_EQ(configuration("ignored", 12345, buffer, &length), 0u);
+  EXPECT_EQ(length, 496u);
+}
+
+TEST_F(PluginTest, InputThatDescribesNoDriveAnswers36) {
+  std::string deep;
+  for (int i = 0; i < 300; ++i) deep += "<Object>";
+  const std::string inputs[] = {
+      "",
+      std::string("\0<Object/>", 10),
+      "hello",
+      "<Object><Property",
+      "<!-- c --><Object/>",
+      "<List><Object/></List>",
+      "<Property category=\"attribute\" name=\"Firmware\" type=\"string\" value=\"x\"/>",
+      deep,
+  };
+  QuietStdout quiet;
+  for (const std::string& input : inputs) {
+    const TextCall call = callText(mapping, input, 1000);
+    EXPECT_EQ(call.code, 36u) << input;
+    EXPECT_EQ(call.reported, 1000u) << input;
+  }
+}
+
+TEST_F(PluginTest, InputIsCutAtItsFirstNul) {
+  const std::string input = std::string(kUpdateDrive) + std::string("\0<garbage", 9);
+  const TextCall call = callText(mapping, input, 1000);
+  EXPECT_EQ(call.code, 0u);
+  EXPECT_EQ(call.reported, 593u);
+}
+
+TEST_F(PluginTest, DeepNestingOnASmallStackAnswers36) {
+  std::string deep;
+  deep.reserve(8'000'000);
+  for (int i = 0; i < 1'000'000; ++i) deep += "<Object>";
+  struct Call {
+    GetTargetFirmwareMappingAttributesFn mapping;
+    const std::string* input;
+    uint32_t code;
+    uint32_t length;
+  } call{mapping, &deep, 0, 64};
+  QuietStdout quiet;
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, 1 << 20);
+  pthread_t thread;
+  const auto body = [](void* argument) -> void* {
+    auto* c = static_cast<Call*>(argument);
+    char buffer[64];
+    c->code = c->mapping(c->input->data(), static_cast<uint32_t>(c->input->size()), buffer, &c->length);
+    return nullptr;
+  };
+  ASSERT_EQ(pthread_create(&thread, &attributes, body, &call), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+  EXPECT_EQ(call.code, 36u);
+  EXPECT_EQ(call.length, 64u);
+}
+
+TEST_F(PluginTest, ThreadsCallingAllExportsAtOnceGetIdenticalAnswers) {
+  const std::string mapped = callText(mapping, kUpdateDrive, 1000).text;
+  const std::string configured = callText(configuration, "", 1000).text;
+  const std::vector<uint8_t> image = fetch(binary, FWPROVIDER_IMAGE_2);
+  std::vector<std::thread> threads;
+  std::vector<int> mismatches(4, 0);
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 200; ++i) {
+        mismatches[t] += callText(mapping, kUpdateDrive, 1000).text != mapped;
+        mismatches[t] += callText(configuration, "", 1000).text != configured;
+        std::vector<uint8_t> bytes(image.size());
+        uint32_t length = static_cast<uint32_t>(bytes.size());
+        binary(FWPROVIDER_IMAGE_2, 44, bytes.data(), &length);
+        mismatches[t] += bytes != image;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(mismatches, std::vector<int>(4, 0));
 }
 
 }  // namespace

@@ -7,14 +7,6 @@
 namespace orv::core {
 namespace {
 
-// ASCII only, whatever locale the host process has set.
-std::string lowered(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
 // The stream extraction leaves the target alone when it reads nothing; starting from 0 makes
 // the empty and all-blank texts read as 0 like any other text without digits.
 template <typename Number>
@@ -35,6 +27,20 @@ int hexDigitValue(char c) {
 
 }  // namespace
 
+std::string asciiLowerCase(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+std::string asciiUpperCase(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
 bool equalsText(const std::string& a, const std::string& b, bool ignoreCase) {
   if (!ignoreCase) return a == b;
   if (a.size() != b.size()) return false;
@@ -47,11 +53,11 @@ bool equalsText(const std::string& a, const std::string& b, bool ignoreCase) {
 }
 
 bool containsIgnoringCase(const std::string& text, const std::string& part) {
-  return lowered(text).find(lowered(part).c_str()) != std::string::npos;
+  return asciiLowerCase(text).find(asciiLowerCase(part).c_str()) != std::string::npos;
 }
 
 bool startsWithIgnoringCase(const std::string& text, const std::string& prefix) {
-  return std::strncmp(lowered(text).c_str(), lowered(prefix).c_str(), prefix.size()) == 0;
+  return std::strncmp(asciiLowerCase(text).c_str(), asciiLowerCase(prefix).c_str(), prefix.size()) == 0;
 }
 
 void replaceAll(std::string& text, const std::string& pattern, const std::string& replacement) {

@@ -10,6 +10,10 @@
 
 namespace orv::core {
 
+// ASCII letters only change; every other byte stays, whatever locale the host has set.
+std::string asciiLowerCase(std::string text);
+std::string asciiUpperCase(std::string text);
+
 bool equalsText(const std::string& a, const std::string& b, bool ignoreCase);
 bool containsIgnoringCase(const std::string& text, const std::string& part);
 bool startsWithIgnoringCase(const std::string& text, const std::string& prefix);

@@ -1,0 +1,16 @@
+// How deeply the elements of an XML text nest, found in one pass without building anything.
+#ifndef ORV_CORE_NESTINGDEPTH_H
+#define ORV_CORE_NESTINGDEPTH_H
+
+#include <cstddef>
+#include <string_view>
+
+namespace orv::core {
+
+// The largest number of open elements at any point. Comments, CDATA sections, processing
+// instructions, declarations and quoted attribute values open nothing; unclosed elements count.
+size_t nestingDepth(std::string_view text);
+
+}  // namespace orv::core
+
+#endif

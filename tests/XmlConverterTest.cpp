@@ -1,0 +1,202 @@
+#include "orv/core/XmlConverter.h"
+
+#include <gtest/gtest.h>
+
+#include "orv/core/NestingDepth.h"
+#include "orv/core/xml/XmlList.h"
+#include "provider/AnswerDocument.h"
+#include "tests/ReportCapture.h"
+
+namespace orv::core::xml::convert {
+namespace {
+
+std::string property(const std::string& attributes) { return "<Property " + attributes + "/>"; }
+
+std::string object(const std::string& children) {
+  return "<Object category=\"attributeList\">" + children + "</Object>";
+}
+
+// The single attribute read from a document holding one Property of the given type and value.
+std::optional<Attribute> readOne(const std::string& type, const std::string& value) {
+  const auto root = toXml(object(property("category=\"attribute\" name=\"A\" displayName=\"A\" type=\"" +
+                                          type + "\" value=\"" + value + "\"")));
+  const auto map = toAttributeMap(*root);
+  if (!map || map->size() == 0) return std::nullopt;
+  return map->begin()->attribute;
+}
+
+std::vector<uint8_t> bytesOf(const Attribute& attribute) {
+  const Payload& value = attribute.value();
+  return std::vector<uint8_t>(value.data(), value.data() + value.size());
+}
+
+TEST(XmlConverterTest, WorkedDocumentsToTheByte) {
+  AttributeMap two;
+  Attribute slots("SlotCount", "Slot Count", "uint32");
+  slots.setUint32(4);
+  two[slots.name()] = slots;
+  Attribute label("Label", "Drive Label", "string");
+  label.setDescription("User-visible label");
+  label.setText("Data & Logs");
+  two[label.name()] = label;
+  const std::string expected =
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?><Object category=\"attributeList\">"
+      "<Property category=\"attribute\" displayName=\"Slot Count\" name=\"SlotCount\" size=\"4\" "
+      "type=\"uint32\" value=\"4\"/>"
+      "<Property category=\"attribute\" description=\"User-visible label\" displayName=\"Drive "
+      "Label\" name=\"Label\" size=\"12\" type=\"string\" value=\"Data &amp; Logs\"/></Object>";
+  EXPECT_EQ(fwprovider::answerDocument(two), expected);
+  EXPECT_EQ(expected.size(), 339u);
+
+  const std::string empty = fwprovider::answerDocument(AttributeMap());
+  EXPECT_EQ(empty,
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?><Object category=\"attributeList\"></Object>");
+  EXPECT_EQ(empty.size(), 80u);
+}
+
+TEST(XmlConverterTest, PropertyWritesEmptyFieldsAndUnsetValues) {
+  std::string text;
+  fromAttribute(Attribute("", "", "uint32"))->appendXml(text);
+  EXPECT_EQ(text, "<Property category=\"attribute\" displayName=\"\" name=\"\" size=\"0\" "
+                  "type=\"uint32\" value=\"0\"/>");
+  Attribute flag("F", "<F>", "boolean");
+  flag.setBoolean(true);
+  text.clear();
+  fromAttribute(flag)->appendXml(text);
+  EXPECT_EQ(text, "<Property category=\"attribute\" displayName=\"&lt;F&gt;\" name=\"F\" "
+                  "size=\"1\" type=\"boolean\" value=\"True\"/>");
+}
+
+TEST(XmlConverterTest, ValuesReadByType) {
+  const struct {
+    std::string type, value;
+    std::vector<uint8_t> bytes;
+  } rows[] = {
+      {"uint32", "10", {10, 0, 0, 0}},
+      {"uint32", "0x10", {16, 0, 0, 0}},
+      {"uint32", "1F", {31, 0, 0, 0}},
+      {"uint32", "12ab", {0xAB, 0x12, 0, 0}},
+      {"uint32", "  7", {7, 0, 0, 0}},
+      {"uint32", "abc-1", {0, 0, 0, 0}},
+      {"uint32", "", {0, 0, 0, 0}},
+      {"uint8", "256", {0}},
+      {"uint8", "-1", {255}},
+      {"sint16", "-2", {0xFE, 0xFF}},
+      {"uint64", "65", {65, 0, 0, 0, 0, 0, 0, 0}},
+      {"boolean", "TRUE", {1}},
+      {"boolean", "True", {1}},
+      {"boolean", "1", {0}},
+      {"boolean", "yes", {0}},
+      {"bytepointer", "0A1B", {10, 27}},
+      {"bytepointer", "0A1", {}},
+      {"list_uint64", "FF00", {0xFF, 0}},
+      {"hexValue", "0x1A2B", {0x1A, 0x2B}},
+      {"hexValue", "0x0000", {0}},
+      {"hexValue", "0xABC", {}},
+      {"hexValue", "", {0}},
+      {"string", "a&amp;b", {'a', '&', 'b', 0}},
+      {"string", "&#65;&#x42;&lt;", {'A', 'B', '<', 0}},
+      {"vectorOfStrings", "a~b", {'a', '~', 'b', 0}},
+  };
+  for (const auto& row : rows) {
+    const auto attribute = readOne(row.type, row.value);
+    ASSERT_TRUE(attribute) << row.type << " " << row.value;
+    EXPECT_EQ(attribute->type(), row.type);
+    EXPECT_EQ(bytesOf(*attribute), row.bytes) << row.type << " " << row.value;
+  }
+  for (const std::string type : {"uint128", "sint8", "ulong", "", "double", "String"}) {
+    EXPECT_FALSE(readOne(type, "1")) << type;
+  }
+}
+
+TEST(XmlConverterTest, ReaderSkipsWhatItDoesNotKnow) {
+  const std::string document = object(
+      property("category=\"Attribute\" name=\"Wrong\" type=\"string\" value=\"x\"") +
+      property("name=\"NoCategory\" type=\"string\" value=\"x\"") +
+      "<Other/><Message><Property category=\"attribute\" name=\"Nested\" type=\"string\"/></Message>"
+      "<!-- note -->text" +
+      property("category=\"attribute\" name=\"Kept\" description=\"d\" displayName=\"K\" "
+               "type=\"string\" value=\"first\" size=\"99\"") +
+      property("category=\"attribute\" name=\"Kept\" type=\"string\" value=\"second\"") +
+      property("category=\"attribute\" name=\"Other\" type=\"string\" value=\"x\" value=\"y\""));
+  const auto map = toAttributeMap(*toXml(document));
+  ASSERT_TRUE(map);
+  std::vector<std::string> keys;
+  for (const auto& entry : *map) keys.push_back(entry.key);
+  EXPECT_EQ(keys.size(), 2u);
+  AttributeMap copy = *map;
+  EXPECT_EQ(copy["Kept"].valueText(), "second");
+  EXPECT_EQ(copy["Kept"].displayName(), "");  // the later Property wins whole
+}
+
+TEST(XmlConverterTest, RootSelection) {
+  const struct {
+    std::string text;
+    const char* root;  // null: no tree
+    bool reported;
+  } rows[] = {
+      {"", nullptr, false},
+      {"<!-- first --><Object/>", nullptr, false},
+      {"<Drive/>", nullptr, false},
+      {"<Object/><List/>", "Object", false},
+      {"\xEF\xBB\xBF<?xml version=\"1.0\"?><!DOCTYPE x><Message/>", "Message", false},
+      {"<List><Object/><Property/><List/></List>", "List", false},
+      {"<Property a=\"1\"/>", "Property", false},
+      {"hello", nullptr, true},
+      {"<Object>", nullptr, true},
+      {"<Object a=\"1></Object>", nullptr, true},
+  };
+  for (const auto& row : rows) {
+    ReportCapture capture;
+    const auto root = toXml(row.text);
+    EXPECT_EQ(root ? root->name : "", row.root ? row.root : "") << row.text;
+    if (row.reported) {
+      ASSERT_EQ(capture.records().size(), 2u) << row.text;
+      EXPECT_NE(capture.records()[0].message.find(
+                    "toXml: Unable to convert the given xml string to an XmlElement"),
+                std::string::npos);
+      EXPECT_EQ(capture.records()[1].message.substr(capture.records()[1].message.find(": ") + 2),
+                row.text);
+    } else {
+      EXPECT_TRUE(capture.records().empty()) << row.text;
+    }
+  }
+}
+
+TEST(XmlConverterTest, ListKeepsOnlyObjectsAndRootsOtherThanObjectsDescribeNothing) {
+  const auto list = toXml("<List><Object/><Property/><List/><Message/><Object a=\"b\"/></List>");
+  ASSERT_TRUE(list);
+  EXPECT_EQ(dynamic_cast<const XmlList&>(*list).items.size(), 2u);
+  EXPECT_FALSE(toAttributeMap(*list));
+  EXPECT_FALSE(toAttributeMap(*toXml("<Property/>")));
+  EXPECT_TRUE(toAttributeMap(*toXml("<Message/>")));
+}
+
+TEST(XmlConverterTest, NestingBeyondTheLimitIsUnreadable) {
+  const auto nested = [](size_t levels) {
+    std::string text;
+    for (size_t i = 0; i < levels; ++i) text += "<Object>";
+    for (size_t i = 0; i < levels; ++i) text += "</Object>";
+    return text;
+  };
+  EXPECT_TRUE(toXml(nested(256)));
+  ReportCapture capture;
+  EXPECT_FALSE(toXml(nested(257)));
+  EXPECT_EQ(capture.records().size(), 2u);
+
+  const struct {
+    std::string text;
+    size_t depth;
+  } rows[] = {
+      {"<a><b/><c></c></a>", 2},
+      {"<a><!-- <b><b><b> --><![CDATA[<c><c>]]><?pi <d>?></a>", 1},
+      {"<a x=\"<b>\" y='/>'><c/></a>", 1},
+      {"<a><a><a>", 3},
+      {"</a></a><b>", 1},
+      {"<!DOCTYPE a><a/>", 0},
+  };
+  for (const auto& row : rows) EXPECT_EQ(nestingDepth(row.text), row.depth) << row.text;
+}
+
+}  // namespace
+}  // namespace orv::core::xml::convert
