@@ -7,6 +7,7 @@
 #include "orv/core/StandardAttributes.h"
 #include "orv/core/Status.h"
 #include "orv/core/Text.h"
+#include "provider/fwprovider.h"
 
 namespace fwprovider {
 namespace {
@@ -19,11 +20,9 @@ const char kFirmware[] = "HPS0";
 const char kBootRomFirmware[] = "BRHPS1";
 const char kConfigId[] = "T2UB_256";
 const char kTargetVersion[] = "REV1";
-const std::vector<std::string> kUpdatePackages = {
-    "1BRHPS1_H2L018T2PB_256",
-    "2_QM_77K_2262_BootISPTotal_A1_Package_signed",
-    "3REV1_H2L018T2PB_256",
-};
+// Flash order; every package is an image of the catalogue.
+const std::vector<std::string> kUpdatePackages = {FWPROVIDER_IMAGE_1, FWPROVIDER_IMAGE_2,
+                                                  FWPROVIDER_IMAGE_3};
 
 struct Drive {
   std::string model;
