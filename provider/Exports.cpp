@@ -47,7 +47,8 @@ FWPROVIDER_API uint32_t FWPROVIDER_CALL GetTargetFirmwareMappingAttributes(
     if (input == nullptr || buffer == nullptr || bufferLength == nullptr) return status;
     const auto root = convert::toXml(fwprovider::takeInputText(input, inputLength));
     if (!root) return status;
-    auto drive = convert::toAttributeMap(*root->clone());
+    // The tree is this call's own, so it is read in place rather than through a copy.
+    auto drive = convert::toAttributeMap(*root);
     if (!drive) return status;
     const auto answer = fwprovider::mapTargetFirmware(std::move(*drive));
     return fwprovider::copyTextToBuffer(fwprovider::answerDocument(answer), buffer, bufferLength);

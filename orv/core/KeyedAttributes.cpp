@@ -7,7 +7,10 @@ namespace {
 
 const Payload* findValue(const AttributeMap& map, const Attribute& key) {
   for (const auto& entry : map) {
-    if (equalsText(entry.key, key.name(), true)) return &entry.attribute.value();
+    // Keys of another length never match; only same-length ones need the case-folding compare.
+    if (entry.key.size() == key.name().size() && equalsText(entry.key, key.name(), true)) {
+      return &entry.attribute.value();
+    }
   }
   return nullptr;
 }

@@ -1,5 +1,6 @@
 #include "orv/core/xml/XmlElement.h"
 
+#include <algorithm>
 #include <string_view>
 #include <utility>
 
@@ -34,6 +35,12 @@ void appendEscaped(std::string& target, const std::string& value) {
   target.append(value, runStart, std::string::npos);
 }
 
+template <typename Attributes>
+auto lowerBound(Attributes& attributes, const std::string& key) {
+  return std::lower_bound(attributes.begin(), attributes.end(), key,
+                          [](const auto& entry, const std::string& k) { return entry.first < k; });
+}
+
 }  // namespace
 
 XmlElement::XmlElement(std::string tag) : name(std::move(tag)) {}
@@ -52,14 +59,18 @@ ElementList XmlElement::find(const std::string& elementName, const std::string& 
 }
 
 std::string XmlElement::getAttribute(const std::string& key) const {
-  const auto entry = attributes.find(key);
-  return entry == attributes.end() ? std::string() : entry->second;
+  const auto entry = lowerBound(attributes, key);
+  return entry != attributes.end() && entry->first == key ? entry->second : std::string();
 }
 
 void XmlElement::setAttribute(const std::string& key, std::string value) {
-  std::string& stored = attributes[key];
-  wipe(stored);
-  stored = std::move(value);
+  const auto entry = lowerBound(attributes, key);
+  if (entry != attributes.end() && entry->first == key) {
+    wipe(entry->second);
+    entry->second = std::move(value);
+  } else {
+    attributes.emplace(entry, key, std::move(value));
+  }
 }
 
 void XmlElement::appendAttributes(std::string& target) const {

@@ -5,9 +5,10 @@
 
 #include <cstdint>
 #include <initializer_list>
-#include <map>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "orv/core/xml/ElementList.h"
 
@@ -36,8 +37,9 @@ class XmlElement {
 
   // The class's tag, fixed at construction.
   const std::string name;
-  // std::string compares as unsigned bytes, which gives the written attribute order.
-  std::map<std::string, std::string> attributes;
+  // Sorted by key; std::string compares as unsigned bytes, which gives the written order. A
+  // handful per element makes a flat vector cheaper than a tree.
+  std::vector<std::pair<std::string, std::string>> attributes;
 
  protected:
   XmlElement(const XmlElement&) = default;
