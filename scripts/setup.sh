@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project builds with, only those that are missing.
+# Installs the Debian packages the project builds with, and any named as arguments, only those
+# that are missing.
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ make
   libboost-dev libboost-log-dev libboost-filesystem-dev
   libgtest-dev libbenchmark-dev
+  libcli11-dev nlohmann-json3-dev libssl-dev
+  "$@"
 )
 
 missing=()
