@@ -126,5 +126,28 @@ TEST(AttributeMapTest, WritesLeaveTheTemplateAlone) {
   EXPECT_EQ(map["Product"].value().size(), 4u);
 }
 
+TEST(AttributeMapTest, CopiedAndMovedMapsTakeNewKeys) {
+  // Each map goes through the road a map read from a host document takes: built, moved out,
+  // then given more keys, some landing in buckets that were empty when it moved.
+  const std::vector<std::string> first = {"ModelNumber", "OEM"};
+  const std::vector<std::string> more = {"A", "B", "C", "D", "E", "F", "G", "H", "I", "J"};
+  std::vector<std::string> all = first;
+  all.insert(all.end(), more.begin(), more.end());
+
+  const AttributeMap original = mapOf(first);
+  AttributeMap copied = original;
+  AttributeMap source = mapOf(first);
+  AttributeMap moved = std::move(source);
+  AttributeMap assigned;
+  assigned = original;
+  for (AttributeMap* map : {&copied, &moved, &assigned}) {
+    for (const std::string& key : more) (*map)[key] = Attribute(key, key, "string");
+    EXPECT_EQ(keysOf(*map), modelOrder(all));
+  }
+  EXPECT_EQ(keysOf(original), modelOrder(first));
+  source["Z"];
+  EXPECT_EQ(keysOf(source), std::vector<std::string>{"Z"});
+}
+
 }  // namespace
 }  // namespace orv::core

@@ -19,6 +19,24 @@ uint64_t fnv1a(const std::string& text) {
 
 AttributeMap::AttributeMap() : firstOfBucket_(kInitialBuckets, entries_.end()) {}
 
+AttributeMap::AttributeMap(const AttributeMap& other)
+    : entries_(other.entries_), firstOfBucket_(other.bucketCount()) {
+  reindex();
+}
+
+AttributeMap::AttributeMap(AttributeMap&& other)
+    : entries_(std::move(other.entries_)), firstOfBucket_(other.bucketCount()) {
+  reindex();
+  other.reindex();
+}
+
+AttributeMap& AttributeMap::operator=(AttributeMap other) {
+  entries_.swap(other.entries_);
+  firstOfBucket_.swap(other.firstOfBucket_);
+  reindex();
+  return *this;
+}
+
 Attribute& AttributeMap::operator[](const std::string& key) {
   const uint64_t hash = fnv1a(key);
   const size_t bucket = bucketOf(hash);
@@ -38,6 +56,15 @@ void AttributeMap::link(Iterator entry) {
   Iterator& first = firstOfBucket_[bucketOf(entry->hash)];
   if (first != entries_.end()) entries_.splice(first, entries_, entry);
   first = entry;
+}
+
+void AttributeMap::reindex() {
+  std::fill(firstOfBucket_.begin(), firstOfBucket_.end(), entries_.end());
+  // A bucket's entries stand together, so the first met heads its run.
+  for (Iterator it = entries_.begin(); it != entries_.end(); ++it) {
+    Iterator& first = firstOfBucket_[bucketOf(it->hash)];
+    if (first == entries_.end()) first = it;
+  }
 }
 
 void AttributeMap::grow(size_t entriesAfterInsert) {

@@ -25,6 +25,11 @@ class AttributeMap {
   using const_iterator = std::list<Entry>::const_iterator;
 
   AttributeMap();
+  // Copies and moves point the buckets into the new list: an iterator to a list's end does not
+  // follow its entries into another list.
+  AttributeMap(const AttributeMap& other);
+  AttributeMap(AttributeMap&& other);
+  AttributeMap& operator=(AttributeMap other);
 
   // The attribute under key; an absent key is first inserted with a default Attribute.
   Attribute& operator[](const std::string& key);
@@ -42,6 +47,8 @@ class AttributeMap {
   // Places `entry` (already in the list) at the front of its bucket's run, or leaves it where it
   // is when the bucket has no run yet.
   void link(Iterator entry);
+  // Points each bucket at the first of its entries as they stand, keeping their order.
+  void reindex();
 
   std::list<Entry> entries_;
   std::vector<Iterator> firstOfBucket_;  // entries_.end() for an empty bucket
