@@ -198,5 +198,31 @@ TEST(XmlConverterTest, NestingBeyondTheLimitIsUnreadable) {
   for (const auto& row : rows) EXPECT_EQ(nestingDepth(row.text), row.depth) << row.text;
 }
 
+TEST(XmlConverterTest, NestingHiddenFromTheDepthCheckIsCounted) {
+  // The reader takes quotes and '=' into names and lets '>' stand inside a document type's
+  // subset; read any other way, these hide the elements after them from the depth check.
+  const struct {
+    std::string text;
+    size_t depth;
+  } rows[] = {
+      {"<a\"><b><b><c\">", 4},
+      {"<a=\"><b><b>", 3},
+      {"<a b\"=\"x\"><c><c>", 3},
+      {"<a b'=\"'\"><c><c>", 3},
+      {"<!DOCTYPE d [ > <!-- ]><a><a><a> -->", 3},
+      {"<!DOCTYPE d [ [ ] > ] ><a>", 1},
+      {"<a x=1><b><b>", 1},
+      {"<a x=\"1><b><b>", 1},
+  };
+  for (const auto& row : rows) EXPECT_EQ(nestingDepth(row.text), row.depth) << row.text;
+
+  std::string hidden = "<Object\">";
+  for (int i = 0; i < 300; ++i) hidden += "<Object>";
+  hidden += "<Object\">";
+  ReportCapture capture;
+  EXPECT_FALSE(toXml(hidden));
+  EXPECT_EQ(capture.records().size(), 2u);
+}
+
 }  // namespace
 }  // namespace orv::core::xml::convert

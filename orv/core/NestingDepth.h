@@ -7,8 +7,10 @@
 
 namespace orv::core {
 
-// The largest number of open elements at any point. Comments, CDATA sections, processing
-// instructions, declarations and quoted attribute values open nothing; unclosed elements count.
+// The largest number of open elements at any point, never less than the XML reader reaches.
+// Comments, CDATA sections, processing instructions, declarations and quoted attribute values
+// open nothing; unclosed elements count. Tags are read as the reader reads them: names may hold
+// quotes, and nothing after a tag that the reader rejects is looked at.
 size_t nestingDepth(std::string_view text);
 
 }  // namespace orv::core
