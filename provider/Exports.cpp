@@ -19,20 +19,24 @@ namespace {
 using orv::core::Status;
 
 // A thrown status or exception becomes one fatal report and 36, with *bufferLength untouched.
+// Memory may have run out for good, so the report goes as far as it can and 36 needs none.
 template <typename Call>
 uint32_t guarded(const orv::core::SourceLocation& where, Call call) {
-  std::string caught;
   try {
-    return static_cast<uint32_t>(call().code());
-  } catch (const Status& status) {
-    caught = "status " + std::to_string(status.code()) + " " + status.message();
-  } catch (const std::exception& exception) {
-    caught = exception.what();
+    std::string caught;
+    try {
+      return static_cast<uint32_t>(call().code());
+    } catch (const Status& status) {
+      caught = "status " + std::to_string(status.code()) + " " + status.message();
+    } catch (const std::exception& exception) {
+      caught = exception.what();
+    } catch (...) {
+      caught = "an unknown exception";
+    }
+    orv::core::reportFatal(where, "Unexpected exception: " + caught);
   } catch (...) {
-    caught = "an unknown exception";
   }
-  orv::core::reportFatal(where, "Unexpected exception: " + caught);
-  return static_cast<uint32_t>(orv::core::invalidArgumentsStatus().code());
+  return FWPROVIDER_INVALID_ARGUMENTS;
 }
 
 }  // namespace
