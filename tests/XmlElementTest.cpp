@@ -65,16 +65,11 @@ TEST(XmlElementTest, WritesExactBytes) {
        [] { return make<XmlObject>({{"category", "attributeList"}}); },
        R"(<Object category="attributeList"></Object>)"},
       {"bare property", [] { return make<XmlProperty>(); }, "<Property/>"},
-      {"bare list", [] { return make<XmlList>(); }, "<List></List>"},
-      {"bare message", [] { return make<XmlMessage>(); }, "<Message></Message>"},
       {"list items in order", listOfTwoObjects,
        R"(<List name="L"><Object name="first"></Object><Object name="second"></Object></List>)"},
       {"object children grouped by kind", mixedChildren<XmlObject>,
        R"(<Object name="root"><Property name="p"/><List name="L"><Object name="first"></Object>)"
        R"(<Object name="second"></Object></List><Object></Object></Object>)"},
-      {"message children grouped by kind", mixedChildren<XmlMessage>,
-       R"(<Message name="root"><Property name="p"/><List name="L"><Object name="first"></Object>)"
-       R"(<Object name="second"></Object></List><Object></Object></Message>)"},
       {"keys in ascending order",
        [] { return make<XmlProperty>({{"value", "v"}, {"name", "n"}, {"category", "c"}}); },
        R"(<Property category="c" name="n" value="v"/>)"},
@@ -86,11 +81,8 @@ TEST(XmlElementTest, WritesExactBytes) {
        "<Property A=\"6\" B=\"4\" a=\"3\" aa=\"5\" b=\"1\" \xE9=\"2\"/>"},
       {"five entities", [] { return propertyWithValue(R"(&<>"')"); },
        R"(<Property value="&amp;&lt;&gt;&quot;&apos;"/>)"},
-      {"entities between plain runs", [] { return propertyWithValue("a<b&&c'"); },
-       R"(<Property value="a&lt;b&amp;&amp;c&apos;"/>)"},
       {"entity text is escaped as text", [] { return propertyWithValue("&lt;"); },
        R"(<Property value="&amp;lt;"/>)"},
-      {"empty value", [] { return propertyWithValue(""); }, R"(<Property value=""/>)"},
       {"control and high bytes unchanged", [&] { return propertyWithValue(otherBytes); },
        "<Property value=\"" + otherBytes + "\"/>"},
   };
@@ -100,30 +92,8 @@ TEST(XmlElementTest, WritesExactBytes) {
   }
 }
 
-TEST(XmlElementTest, AppendLeavesExistingTextAlone) {
-  std::string text = "<?x & y?>";
-  make<XmlProperty>({{"a", "<"}})->appendXml(text);
-  EXPECT_EQ(text, R"(<?x & y?><Property a="&lt;"/>)");
-}
-
-TEST(XmlElementTest, CloneKeepsClassAndBytes) {
-  const Builder builders[] = {
-      mixedChildren<XmlObject>,
-      mixedChildren<XmlMessage>,
-      listOfTwoObjects,
-      [] { return make<XmlProperty>({{"name", "p"}, {"value", "&"}}); },
-  };
-  for (const auto& build : builders) {
-    const auto original = build();
-    SCOPED_TRACE(written(*original));
-    const auto copy = original->clone();
-    EXPECT_EQ(typeid(*copy), typeid(*original));
-    EXPECT_EQ(copy->name, original->name);
-    EXPECT_EQ(written(*copy), written(*original));
-  }
-}
-
-TEST(XmlElementTest, CloneSharesNothing) {
+TEST(XmlElementTest, CloneIsDeepAndSharesNothing) {
+  EXPECT_EQ(typeid(*mixedChildren<XmlMessage>()->clone()), typeid(XmlMessage));
   auto original = make<XmlObject>({{"name", "root"}});
   original->properties.push_back(make<XmlProperty>({{"value", "1"}}));
   original->lists.push_back(listOfTwoObjects());
@@ -190,19 +160,9 @@ TEST(XmlElementTest, FindWalksObjectsThenListsThenProperties) {
     SCOPED_TRACE(c.name + "|" + c.key + "|" + c.value + "|" + std::to_string(c.depth));
     EXPECT_EQ(labels(root->find(c.name, c.key, c.value, c.depth)), c.expected);
   }
-}
-
-TEST(XmlElementTest, FindReturnsDeepClones) {
-  auto root = searchTree();
-  const ElementList found = root->find("Object", "name", "C", 2);
-  root.reset();
-  ASSERT_EQ(found.size(), 1u);
-  EXPECT_EQ(written(*found.front()), R"(<Object name="C"><Property name="A" value="2"/></Object>)");
-}
-
-TEST(XmlElementTest, PropertyFindIgnoresDepth) {
-  const auto property = make<XmlProperty>({{"name", "A"}});
-  EXPECT_EQ(labels(property->find("", "name", "A", 0)), std::vector<std::string>{"Property:A"});
+  // A Property matches itself whatever the depth.
+  EXPECT_EQ(labels(make<XmlProperty>({{"name", "A"}})->find("", "name", "A", 0)),
+            std::vector<std::string>{"Property:A"});
 }
 
 // An element whose only content is one empty child in group.
@@ -220,15 +180,12 @@ TEST(XmlElementTest, IsEmpty) {
     bool expected;
   } cases[] = {
       {"bare property", [] { return make<XmlProperty>(); }, true},
-      {"property with empty value", [] { return propertyWithValue(""); }, false},
       {"bare list", [] { return make<XmlList>(); }, true},
       {"list with attribute", [] { return make<XmlList>({{"k", "v"}}); }, false},
       {"list with empty item",
        [] { return withChild<XmlList, XmlObject>(&XmlList::items); }, false},
       {"bare object", [] { return make<XmlObject>(); }, true},
-      {"bare message", [] { return make<XmlMessage>(); }, true},
       {"object with attribute", [] { return make<XmlObject>({{"k", "v"}}); }, false},
-      {"object with list", [] { return withChild<XmlObject, XmlList>(&XmlObject::lists); }, false},
       {"object with property",
        [] { return withChild<XmlObject, XmlProperty>(&XmlObject::properties); }, false},
       {"message with object",
@@ -247,9 +204,6 @@ TEST(XmlElementTest, GetAttributeNeverAdds) {
   EXPECT_EQ(property->attributes.size(), 1u);
   EXPECT_EQ(property->getAttribute("name"), "n");
 
-  property->setAttribute("name", "m");
-  EXPECT_EQ(property->getAttribute("name"), "m");
-  EXPECT_EQ(property->attributes.size(), 1u);
 }
 
 }  // namespace
