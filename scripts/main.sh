@@ -1,7 +1,15 @@
 #!/usr/bin/env bash
-# Fresh Debian 12 to the main job: set-up, build, then fetch each image through the plug-in.
+# Fresh Debian 12 to the main job: set-up, build, then the verdict for each example drive and
+# the plug-in's configuration.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh
-build/default/tests/list_images build/default/provider/libfwprovider.so
+fwhost=build/default/host/fwhost
+for drive in update-available current contact-support-update-match contact-support; do
+  echo "== examples/$drive.xml"
+  "$fwhost" map "examples/$drive.xml"
+  echo
+done
+echo "== fwhost info"
+"$fwhost" info

@@ -1,0 +1,32 @@
+// A drive description built from Key=Value settings and written as the XML a plug-in reads.
+#ifndef FWHOST_DRIVEDESCRIPTION_H
+#define FWHOST_DRIVEDESCRIPTION_H
+
+#include <string>
+#include <vector>
+
+namespace fwhost {
+
+class DriveDescription {
+ public:
+  // Adds the attribute, or replaces the one with the same key; the type is one the plug-in reads.
+  void set(const std::string& key, const std::string& type, const std::string& value);
+
+  // "Key=Value" (a string) or "Key:type=Value"; HostError (usage) when malformed.
+  void set(const std::string& setting);
+
+  // The document: an attribute-list Object with one Property per attribute, in the order set.
+  std::string xml() const;
+
+ private:
+  struct Attribute {
+    std::string key;
+    std::string type;
+    std::string value;
+  };
+  std::vector<Attribute> attributes_;
+};
+
+}  // namespace fwhost
+
+#endif

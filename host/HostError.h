@@ -1,0 +1,29 @@
+// The exit codes of fwhost, and the error that ends a command with one of them.
+#ifndef FWHOST_HOSTERROR_H
+#define FWHOST_HOSTERROR_H
+
+#include <stdexcept>
+#include <string>
+
+namespace fwhost {
+
+enum class ExitCode : int {
+  done = 0,    // the command did its work, whatever the verdict
+  usage = 1,   // the command line is wrong
+  input = 2,   // a file or the plug-in cannot be read, loaded or written
+  plugin = 3,  // the plug-in refused the request or answered inconsistently
+};
+
+// Thrown to end a command; main prints what() as one line on stderr and exits with code().
+class HostError : public std::runtime_error {
+ public:
+  HostError(ExitCode code, const std::string& message) : std::runtime_error(message), code_(code) {}
+  ExitCode code() const { return code_; }
+
+ private:
+  ExitCode code_;
+};
+
+}  // namespace fwhost
+
+#endif

@@ -1,0 +1,57 @@
+// fwhost map: what the plug-in answers for one drive.
+#include <iostream>
+#include <memory>
+
+#include "host/Answer.h"
+#include "host/Commands.h"
+#include "host/DriveInput.h"
+
+namespace fwhost {
+namespace {
+
+struct MapOptions {
+  DriveInput drive;
+  bool json = false;
+  bool xml = false;
+};
+
+void printAnswer(const MappingAnswer& answer) {
+  std::cout << verdictWords(answer.verdict) << " (status " << answer.status << ")\n";
+  std::cout << "target version: " << (answer.destination.empty() ? "none" : answer.destination)
+            << '\n';
+  if (answer.packages.empty()) {
+    std::cout << "packages: none\n";
+    return;
+  }
+  std::cout << "packages, in flash order:\n";
+  for (size_t i = 0; i < answer.packages.size(); ++i) {
+    std::cout << "  " << i + 1 << "  " << answer.packages[i] << '\n';
+  }
+}
+
+}  // namespace
+
+void addMapCommand(CLI::App& app, const HostOptions& host) {
+  auto options = std::make_shared<MapOptions>();
+  CLI::App* command = app.add_subcommand("map", "Show the plug-in's target firmware for a drive");
+  addDriveOptions(*command, options->drive);
+  CLI::Option* json =
+      command->add_flag("--json", options->json, "print the answer as a JSON object");
+  command->add_flag("--xml", options->xml, "print the plug-in's answer document unchanged")
+      ->excludes(json);
+  command->callback([&host, options] {
+    const DriveText drive = readDrive(options->drive);
+    const Plugin plugin = openPlugin(host);
+    const std::string document = plugin.mapping(drive.xml, drive.origin);
+    const MappingAnswer answer = readMappingAnswer(document, plugin.path().string());
+    if (options->xml) {
+      std::cout << document << '\n';
+    } else if (options->json) {
+      printJson(toJson(answer));
+    } else {
+      printAnswer(answer);
+    }
+  });
+}
+
+}  // namespace fwhost

@@ -1,0 +1,40 @@
+// A loaded plug-in and its three exports, called the way a well-behaved host calls them:
+// with a buffer of its own, grown to the size the plug-in reports when it answers 37.
+#ifndef FWHOST_PLUGIN_H
+#define FWHOST_PLUGIN_H
+
+#include <filesystem>
+#include <string>
+
+#include "host/PluginLibrary.h"
+#include "provider/fwprovider.h"
+
+namespace fwhost {
+
+class Plugin {
+ public:
+  // Loads the plug-in; HostError (input) when it cannot be loaded or lacks an export.
+  explicit Plugin(const std::filesystem::path& path);
+
+  const std::filesystem::path& path() const { return path_; }
+
+  // The configuration document.
+  std::string configuration() const;
+
+  // The mapping document for a drive description; origin names the description in errors.
+  std::string mapping(const std::string& description, const std::string& origin) const;
+
+  // The bytes of the named image, empty when the plug-in has no image of that name.
+  std::string image(const std::string& name) const;
+
+ private:
+  std::filesystem::path path_;
+  PluginLibrary library_;
+  GetTargetFirmwareMappingAttributesFn mapping_ = nullptr;
+  GetFirmwareConfigurationAttributesFn configuration_ = nullptr;
+  GetTargetFirmwareBinaryFn binary_ = nullptr;
+};
+
+}  // namespace fwhost
+
+#endif
