@@ -1,0 +1,157 @@
+// The exports measured beside their floors: memcpy for the images, the XML reader for the
+// mapping. Names are stable so that runs can be compared.
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+#include <boost/property_tree/ptree.hpp>
+#include <boost/property_tree/xml_parser.hpp>
+
+#include "bench/HeapMeter.h"
+#include "provider/fwprovider.h"
+
+namespace {
+
+std::string property(const std::string& name, const std::string& value) {
+  return "<Property category=\"attribute\" name=\"" + name + "\" displayName=\"" + name +
+         "\" type=\"string\" value=\"" + value + "\"/>";
+}
+
+// The update example: an updatable drive, answered with the 592-byte document.
+std::string driveDescription(int extraProperties) {
+  std::string text = "<?xml version=\"1.0\" encoding=\"utf-8\"?><Object category=\"attributeList\">";
+  text += property("ModelNumber", "QM 512GB") + property("SerialNumber", "S123") +
+          property("Product", "Quarry Meadow") + property("OEM", "HP") +
+          property("Firmware", "HPS0") + property("ConfigID", "T2UB_256");
+  for (int i = 0; i < extraProperties; ++i) text += property("Extra" + std::to_string(i), "value");
+  return text + "</Object>";
+}
+
+const std::string kDrive = driveDescription(0);
+
+uint32_t mapDrive(const std::string& drive, std::vector<char>& answer) {
+  uint32_t length = static_cast<uint32_t>(answer.size());
+  return GetTargetFirmwareMappingAttributes(drive.data(), static_cast<uint32_t>(drive.size()),
+                                            answer.data(), &length);
+}
+
+void BM_BinaryExport(benchmark::State& state, const std::string& name) {
+  uint32_t size = 0;
+  GetTargetFirmwareBinary(name.data(), static_cast<uint32_t>(name.size()), nullptr, &size);
+  std::vector<uint8_t> buffer(size, 1);
+  for (auto _ : state) {
+    uint32_t length = size;
+    benchmark::DoNotOptimize(
+        GetTargetFirmwareBinary(name.data(), static_cast<uint32_t>(name.size()), buffer.data(), &length));
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * size);
+}
+
+void BM_Memcpy(benchmark::State& state) {
+  const auto size = static_cast<size_t>(state.range(0));
+  const std::vector<uint8_t> source(size, 2);
+  std::vector<uint8_t> buffer(size, 1);
+  for (auto _ : state) {
+    std::memcpy(buffer.data(), source.data(), size);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(size));
+}
+BENCHMARK(BM_Memcpy)->Arg(1315840)->Arg(19456);
+
+void BM_MappingExport(benchmark::State& state) {
+  std::vector<char> answer(1024);
+  for (auto _ : state) benchmark::DoNotOptimize(mapDrive(kDrive, answer));
+}
+BENCHMARK(BM_MappingExport);
+
+void readXml(const std::string& text) {
+  std::istringstream stream(text);
+  boost::property_tree::ptree tree;
+  boost::property_tree::read_xml(stream, tree);
+  benchmark::DoNotOptimize(tree);
+}
+
+void BM_ReadXmlOnly(benchmark::State& state) {
+  for (auto _ : state) readXml(kDrive);
+}
+BENCHMARK(BM_ReadXmlOnly);
+
+void BM_ConfigExport(benchmark::State& state) {
+  std::vector<char> answer(1024);
+  for (auto _ : state) {
+    uint32_t length = static_cast<uint32_t>(answer.size());
+    benchmark::DoNotOptimize(GetFirmwareConfigurationAttributes(nullptr, 0, answer.data(), &length));
+  }
+}
+BENCHMARK(BM_ConfigExport);
+
+void BM_MappingProperties(benchmark::State& state) {
+  const std::string drive = driveDescription(static_cast<int>(state.range(0)) - 6);
+  std::vector<char> answer(1024);
+  for (auto _ : state) benchmark::DoNotOptimize(mapDrive(drive, answer));
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
+}
+BENCHMARK(BM_MappingProperties)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000);
+
+// The dependency's own scaling: the reader alone on the same documents.
+void BM_ReadXmlProperties(benchmark::State& state) {
+  const std::string drive = driveDescription(static_cast<int>(state.range(0)) - 6);
+  for (auto _ : state) readXml(drive);
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
+}
+BENCHMARK(BM_ReadXmlProperties)->Arg(100)->Arg(10000);
+
+void BM_MappingThreads(benchmark::State& state) {
+  std::vector<char> answer(1024);
+  for (auto _ : state) benchmark::DoNotOptimize(mapDrive(kDrive, answer));
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
+}
+BENCHMARK(BM_MappingThreads)->Threads(1)->Threads(2)->UseRealTime();
+
+// The dependency's own scaling across threads.
+void BM_ReadXmlThreads(benchmark::State& state) {
+  for (auto _ : state) readXml(kDrive);
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
+}
+BENCHMARK(BM_ReadXmlThreads)->Threads(1)->Threads(2)->UseRealTime();
+
+// One call's heap high-water mark; the timing of these two is of no interest.
+template <typename Call>
+void measureHeap(benchmark::State& state, Call call) {
+  HeapFigures figures{};
+  for (auto _ : state) {
+    startHeapMeter();
+    benchmark::DoNotOptimize(call());
+    figures = stopHeapMeter();
+  }
+  state.counters["peak_heap_bytes"] = static_cast<double>(figures.peakBytes);
+  state.counters["allocations"] = static_cast<double>(figures.allocations);
+}
+
+void BM_MappingPeakHeap(benchmark::State& state) {
+  std::vector<char> answer(1024);
+  measureHeap(state, [&] { return mapDrive(kDrive, answer); });
+}
+BENCHMARK(BM_MappingPeakHeap)->Iterations(10);
+
+void BM_ConfigPeakHeap(benchmark::State& state) {
+  std::vector<char> answer(1024);
+  measureHeap(state, [&] {
+    uint32_t length = static_cast<uint32_t>(answer.size());
+    return GetFirmwareConfigurationAttributes(nullptr, 0, answer.data(), &length);
+  });
+}
+BENCHMARK(BM_ConfigPeakHeap)->Iterations(10);
+
+}  // namespace
+
+void registerImageBenchmarks() {
+  for (const char* name : {FWPROVIDER_IMAGE_1, FWPROVIDER_IMAGE_2, FWPROVIDER_IMAGE_3}) {
+    benchmark::RegisterBenchmark((std::string("BM_BinaryExport/") + name).c_str(), BM_BinaryExport,
+                                 std::string(name));
+  }
+}
