@@ -83,31 +83,6 @@ TEST_F(PluginTest, EachImageByExactName) {
   EXPECT_EQ(length, 1315840u);
 }
 
-TEST_F(PluginTest, BinaryProtocolAtTheEdges) {
-  const std::string name = FWPROVIDER_IMAGE_2;
-  const uint32_t size = 19456;
-  const auto call = [&](uint8_t* buffer, uint32_t length, uint32_t& reported) {
-    reported = length;
-    return binary(name.data(), static_cast<uint32_t>(name.size()), buffer, &reported);
-  };
-  uint32_t reported = 0;
-  EXPECT_EQ(call(nullptr, 0, reported), 37u);
-  EXPECT_EQ(reported, size);
-  EXPECT_EQ(call(nullptr, 0xFFFFFFFFu, reported), 36u);
-  EXPECT_EQ(reported, size);
-
-  std::vector<uint8_t> buffer(size + 64, 0xA5);
-  EXPECT_EQ(call(buffer.data(), size - 1, reported), 37u);
-  EXPECT_EQ(reported, size);
-  EXPECT_EQ(buffer[0], 0xA5);
-
-  EXPECT_EQ(call(buffer.data(), size, reported), 0u);
-  EXPECT_EQ(reported, size);
-  const std::vector<uint8_t> expected = fetch(binary, name);
-  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), buffer.begin()));
-  for (size_t i = size; i < buffer.size(); ++i) ASSERT_EQ(buffer[i], 0xA5) << i;
-}
-
 TEST_F(PluginTest, UnknownNamesGiveNoBytes) {
   const std::string unknown[] = {"3rev1_h2l018t2pb_256", "3REV1_H2L018T2PB_256 ", "REV1", "",
                                  std::string("\0" "3REV1_H2L018T2PB_256", 21)};

@@ -36,15 +36,5 @@ TEST(StatusTest, PredefinedStatusesCarryCodeGroupAndMessage) {
   EXPECT_EQ(support.message().back(), '.');
 }
 
-TEST(StatusTest, SetReplacesAllFieldsAndSetMessageOnlyTheMessage) {
-  Status status(36, "Invalid arguments.");
-  status.set(10, 65, "x");
-  EXPECT_EQ(status.group(), 10u);
-  EXPECT_EQ(status.code(), 65);
-  status.setMessage("y");
-  EXPECT_EQ(status.code(), 65);
-  EXPECT_EQ(status.message(), "y");
-}
-
 }  // namespace
 }  // namespace orv::core

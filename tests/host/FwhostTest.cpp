@@ -306,12 +306,6 @@ TEST_F(FwhostTest, FailuresExitWithTheirCodeAndOneLineNamingTheCulprit) {
   }
 }
 
-TEST_F(FwhostTest, HelpListsTheExitCodes) {
-  const Outcome help = run({"--help"});
-  EXPECT_EQ(help.exit, 0);
-  EXPECT_NE(help.out.find("Exit codes:\n  0"), std::string::npos) << help.out;
-}
-
 TEST_F(FwhostTest, ScanMapsEachDriveOfASysfsTree) {
   const fs::path sys = dir_ / "sys";
   const auto attribute = [](const fs::path& folder, const char* name, const std::string& text) {
