@@ -105,14 +105,5 @@ TEST(AttributeTest, CopiesKeepTheirOwnValuesAfterASetter) {
   EXPECT_EQ(copy.valueText(), "65");
 }
 
-TEST(AttributeTest, ConstructionDefaults) {
-  const Attribute blank;
-  EXPECT_EQ(blank.type(), "bytepointer");
-  EXPECT_EQ(blank.value().size(), 0u);
-  const Attribute made("ModuleType", "Module Type", "uint8");
-  EXPECT_EQ(made.description(), "");
-  EXPECT_EQ(made.value().size(), 0u);
-}
-
 }  // namespace
 }  // namespace orv::core

@@ -53,13 +53,6 @@ TEST(TextTest, SplitKeepsEmptyPieces) {
   EXPECT_EQ(splitText("a~b", ""), (Pieces{"a~b"}));
 }
 
-TEST(TextTest, DecimalText) {
-  EXPECT_EQ(decimalText(int64_t{-128}), "-128");
-  EXPECT_EQ(decimalText(int64_t{0}), "0");
-  EXPECT_EQ(decimalText(UINT64_MAX), "18446744073709551615");
-  EXPECT_EQ(decimalText(uint64_t{0}), "0");
-}
-
 TEST(TextTest, Classifiers) {
   const struct {
     std::string text;
