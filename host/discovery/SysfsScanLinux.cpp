@@ -30,6 +30,16 @@ std::vector<fs::path> naturallySorted(const fs::path& directory) {
   return entries;
 }
 
+// What parse reads from the file's bytes; its reason for refusing them names the file.
+template <typename Parse>
+auto parsedFile(const fs::path& path, const std::string& bytes, Parse parse) {
+  try {
+    return parse(bytes);
+  } catch (const std::invalid_argument& error) {
+    throw std::runtime_error(path.string() + ": " + error.what());
+  }
+}
+
 void readNvme(ScannedDrive& drive, const fs::path& controller) {
   drive.source = IdentitySource::nvmeSysfs;
   drive.identity = {requiredText(controller / "model"), requiredText(controller / "serial"),
@@ -45,11 +55,7 @@ void readScsi(ScannedDrive& drive, const fs::path& device, const AtaIdentifier& 
   const fs::path informationPage = device / "vpd_pg89";
   if (const auto page = readSysfsAttribute(informationPage)) {
     drive.source = IdentitySource::ataIdentifyVpd;
-    try {
-      drive.identity = parseAtaInformationPage(*page);
-    } catch (const std::invalid_argument& error) {
-      throw std::runtime_error(informationPage.string() + ": " + error.what());
-    }
+    drive.identity = parsedFile(informationPage, *page, parseAtaInformationPage);
     return;
   }
   const bool ata = isAta(device);
@@ -68,17 +74,13 @@ void readScsi(ScannedDrive& drive, const fs::path& device, const AtaIdentifier& 
   drive.identity.firmware = requiredText(device / "rev");
   const fs::path serialPage = device / "vpd_pg80";
   const auto page = readSysfsAttribute(serialPage);
-  try {
-    if (page) drive.identity.serial = parseUnitSerialNumberPage(*page);
-  } catch (const std::invalid_argument& error) {
-    throw std::runtime_error(serialPage.string() + ": " + error.what());
-  }
+  if (page) drive.identity.serial = parsedFile(serialPage, *page, parseUnitSerialNumberPage);
   if (ata) {
     drive.truncation =
         "only the kernel's INQUIRY translation, which cuts the model to 16 and the firmware "
         "revision to 4 characters: no " +
         informationPage.string() + " (kernel 5.18 and later) and " + whyNotAsked +
-        "; run as root for the full identity";
+        "; run as root (or on a kernel that has the page) for the full identity";
   } else if (!page) {
     drive.truncation = "no serial number: no " + serialPage.string();
   }
