@@ -13,7 +13,7 @@ void addHelpCommand(CLI::App& app) {
   command->add_option("COMMAND", *name, "the command to explain");
   command->callback([&app, name] {
     if (name->empty()) {
-      std::cout << app.help();
+      std::cout << app.get_formatter()->make_help(&app, "fwhost", CLI::AppFormatMode::Normal);
       return;
     }
     for (const CLI::App* each : app.get_subcommands([](const CLI::App*) { return true; })) {

@@ -218,6 +218,17 @@ TEST_F(FwhostTest, InfoAndVersionNameThePlugInFileAndItsTypedAttributes) {
   EXPECT_EQ(version.out, "fwhost 1.0.0\nplug-in " + plugin + " Version 1.0.0\n");
 }
 
+TEST_F(FwhostTest, HelpExplainsFwhostOrTheNamedCommand) {
+  for (const std::string usage :
+       {"Usage: fwhost [OPTIONS]", "Usage: fwhost plan", "Usage: fwhost verify"}) {
+    std::vector<std::string> arguments{"help"};
+    if (usage.find('[') == std::string::npos) arguments.push_back(usage.substr(14));
+    const Outcome help = run(arguments);
+    EXPECT_EQ(help.exit, 0);
+    EXPECT_NE(help.out.find(usage), std::string::npos) << help.out;
+  }
+}
+
 TEST_F(FwhostTest, FetchWritesTheExportedBytesAndTheirChecksum) {
   for (const char* name : kPackages) {
     SCOPED_TRACE(name);
