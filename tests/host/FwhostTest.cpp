@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <openssl/sha.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -85,11 +86,14 @@ class FwhostTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir_); }
 
   // fwhost started with these arguments in the temporary folder, stdin from input, stdout
-  // into output (closed when empty), stderr into .err.
+  // into output (closed when empty), stderr into .err, files no larger than fileSizeLimit.
   pid_t start(const std::vector<std::string>& arguments, const fs::path& input = "/dev/null",
-              const fs::path& output = ".out") const {
+              const fs::path& output = ".out", rlim_t fileSizeLimit = RLIM_INFINITY) const {
     const pid_t child = ::fork();
     if (child == 0) {
+      const rlimit limit{fileSizeLimit, fileSizeLimit};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+      ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG
       std::vector<char*> argv{const_cast<char*>(FWHOST)};
       for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
@@ -399,7 +403,7 @@ TEST_F(FwhostTest, WritesNeverReplaceNorFollowWhatIsNotARegularFile) {
   EXPECT_EQ(slurp(dir_ / "elsewhere"), "keep me");
 }
 
-TEST_F(FwhostTest, AnInterruptedPlanLeavesNoTemporaryFileAndARerunCompletesIt) {
+TEST_F(FwhostTest, AFailedOrInterruptedPlanLeavesNoTemporaryFileAndARerunCompletesIt) {
   const std::vector<std::string> plan{"--plugin", STUB_BIG_PLUGIN, "plan", "--set", "A=1",
                                       "-o",       "plan"};
   const pid_t child = start(plan);
