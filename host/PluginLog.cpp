@@ -35,27 +35,25 @@ PluginLog::~PluginLog() {
 
 void showLog(std::FILE* log, std::ostream& out, bool verbose) {
   std::fflush(log);
+  std::fseek(log, 0, SEEK_END);
+  const long total = std::ftell(log);
   std::rewind(log);
-  uint64_t total = 0, shown = 0;
+  long shown = 0;
   int records = 0;
   std::string line;
-  for (int byte; (byte = std::getc(log)) != EOF;) {
-    ++total;
-    const bool showing = verbose || (records < kShownRecords && line.size() < kShownBytes);
+  for (int byte; (verbose || records < kShownRecords) && (byte = std::getc(log)) != EOF;) {
     if (byte == '\n') {
-      if (verbose || records < kShownRecords) {
-        out << line << '\n';
-        shown += line.size() + 1;
-      }
+      out << line << '\n';
+      shown += static_cast<long>(line.size()) + 1;
       ++records;
       line.clear();
-    } else if (showing) {
+    } else if (verbose || line.size() < kShownBytes) {
       line += printable(byte);
     }
   }
-  if (!line.empty() && (verbose || records < kShownRecords)) {
+  if (!line.empty()) {
     out << line << '\n';
-    shown += line.size();
+    shown += static_cast<long>(line.size());
   }
   if (total > shown) {
     out << "(" << total - shown << " more bytes of plug-in log; --verbose shows all)\n";
