@@ -1,10 +1,12 @@
 // fwhost plan: every package of a drive's update, in flash order, with SHA256SUMS and a
 // manifest beside them. The manifest is written last, so a folder that has one is complete.
+#include <algorithm>
 #include <ctime>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <memory>
+#include <optional>
 
 #include "host/Answer.h"
 #include "host/Commands.h"
@@ -95,18 +97,16 @@ std::vector<PlannedFile> planFiles(const Plugin& plugin, const MappedDrive& mapp
   return files;
 }
 
-// A manifest that differs only in when it was made describes the same plan: kept as it is.
-bool keepSameManifest(PlannedFile& manifest) {
-  if (inspectPath(manifest.path).kind != PathKind::regularFile) return false;
+// The manifest already there, when it differs from the planned one only in when it was made.
+std::optional<std::string> sameManifest(const PlannedFile& manifest) {
+  if (inspectPath(manifest.path).kind != PathKind::regularFile) return std::nullopt;
   std::ifstream file(manifest.path, std::ios::binary);
   std::string existing{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
   const Json found = Json::parse(existing, nullptr, false);
   Json planned = Json::parse(manifest.bytes);
   if (found.is_object() && found.contains("created")) planned["created"] = found["created"];
-  if (found != planned) return false;
-  manifest = plannedFile(manifest.path, std::move(existing));
-  manifest.step = WriteStep::keep;
-  return true;
+  if (found != planned) return std::nullopt;
+  return existing;
 }
 
 const char* stepWords(const PlannedFile& file, bool dryRun) {
@@ -152,9 +152,19 @@ void addPlanCommand(CLI::App& app, const HostOptions& host) {
     const fs::path directory = options->directory;
     std::vector<PlannedFile> files = planFiles(plugin, mapped, directory);
     prepareFolder(directory, false);
+    PlannedFile& manifest = files.back();
     for (PlannedFile& file : files) {
-      if (&file != &files.back() || !keepSameManifest(file))
-        file.step = decideWrite(file.path, file.bytes, options->force);
+      if (&file != &manifest) file.step = decideWrite(file.path, file.bytes, options->force);
+    }
+    const bool packagesChange =
+        std::any_of(files.begin(), files.end() - 1,
+                    [](const PlannedFile& file) { return file.step == WriteStep::write; });
+    // The same plan made earlier: its manifest stays, or is made anew after the packages.
+    if (auto existing = sameManifest(manifest); existing && !packagesChange) {
+      manifest = plannedFile(manifest.path, std::move(*existing));
+      manifest.step = WriteStep::keep;
+    } else if (!existing) {
+      manifest.step = decideWrite(manifest.path, manifest.bytes, options->force);
     }
     uint64_t total = 0;
     for (size_t i = 0; i < answer.packages.size(); ++i) total += files[i].bytes.size();
@@ -166,7 +176,14 @@ void addPlanCommand(CLI::App& app, const HostOptions& host) {
     result["directory"] = directory.string();
     result["dry_run"] = options->dryRun;
     if (!options->json) printLine(heading);
-    if (!options->dryRun) prepareFolder(directory, true);
+    if (!options->dryRun) {
+      prepareFolder(directory, true);
+      // Until the packages are all in place, no manifest may claim a complete plan.
+      std::error_code error;
+      if (packagesChange && !fs::remove(manifest.path, error) && error)
+        throw HostError(ExitCode::input,
+                        manifest.path.string() + ": cannot remove: " + error.message());
+    }
     Json written = Json::array();
     for (const PlannedFile& file : files) {
       if (file.step == WriteStep::write && !options->dryRun) writeFileSafely(file.path, file.bytes);
