@@ -245,6 +245,7 @@ TEST_F(FwhostTest, FetchWritesTheExportedBytesAndTheirChecksum) {
   }
   ASSERT_EQ(run({"fetch", FWPROVIDER_IMAGE_2, "-o", "boot.img"}).exit, 0);
   EXPECT_EQ(slurp(dir_ / "boot.img"), exportedImage(FWPROVIDER_IMAGE_2));
+  EXPECT_EQ(run({"fetch", FWPROVIDER_IMAGE_2, "-o", "-"}).out, exportedImage(FWPROVIDER_IMAGE_2));
   // Into an existing folder; a second time finds the same bytes in place.
   fs::create_directory(dir_ / "images");
   ASSERT_EQ(run({"fetch", FWPROVIDER_IMAGE_2, "-o", "images"}).exit, 0);
