@@ -1,6 +1,8 @@
 #include "orv/core/XmlConverter.h"
 
+#include <charconv>
 #include <sstream>
+#include <vector>
 
 #include <boost/property_tree/ptree.hpp>
 #include <boost/property_tree/xml_parser.hpp>
@@ -10,6 +12,7 @@
 #include "orv/core/Text.h"
 #include "orv/core/xml/XmlList.h"
 #include "orv/core/xml/XmlMessage.h"
+#include "orv/core/xml/XmlText.h"
 
 namespace orv::core::xml::convert {
 namespace {
@@ -19,17 +22,19 @@ using boost::property_tree::ptree;
 // The reader and the tree builder both recurse once per level, on the host's stack.
 constexpr size_t kMaxNestingDepth = 256;
 
-std::unique_ptr<XmlElement> buildElement(const std::string& name, const ptree& node);
+// The tree is the reader's and dies with it, so values are moved out of it, not copied.
+std::unique_ptr<XmlElement> buildElement(const std::string& name, ptree& node);
 
-void readXmlAttributes(const ptree& node, XmlElement& element) {
+void readXmlAttributes(ptree& node, XmlElement& element) {
   const auto attributes = node.find("<xmlattr>");
   if (attributes == node.not_found()) return;
-  for (const auto& [key, value] : attributes->second) element.setAttribute(key, value.data());
+  element.attributes.reserve(attributes->second.size());
+  for (auto& [key, value] : attributes->second) element.setAttribute(key, std::move(value.data()));
 }
 
 template <typename ObjectKind>
-void readObjectChildren(const ptree& node, ObjectKind& element) {
-  for (const auto& [name, child] : node) {
+void readObjectChildren(ptree& node, ObjectKind& element) {
+  for (auto& [name, child] : node) {
     std::unique_ptr<XmlElement> built = buildElement(name, child);
     if (!built) continue;
     if (built->name == "List") {
@@ -42,8 +47,8 @@ void readObjectChildren(const ptree& node, ObjectKind& element) {
   }
 }
 
-void readListChildren(const ptree& node, XmlList& element) {
-  for (const auto& [name, child] : node) {
+void readListChildren(ptree& node, XmlList& element) {
+  for (auto& [name, child] : node) {
     if (name != "Object") continue;
     if (std::unique_ptr<XmlElement> built = buildElement(name, child)) {
       element.items.push_back(std::move(built));
@@ -52,7 +57,7 @@ void readListChildren(const ptree& node, XmlList& element) {
 }
 
 template <typename Kind>
-std::unique_ptr<XmlElement> buildWithChildren(const ptree& node) {
+std::unique_ptr<XmlElement> buildWithChildren(ptree& node) {
   auto element = std::make_unique<Kind>();
   readXmlAttributes(node, *element);
   if constexpr (std::is_same_v<Kind, XmlList>) {
@@ -63,7 +68,7 @@ std::unique_ptr<XmlElement> buildWithChildren(const ptree& node) {
   return element;
 }
 
-std::unique_ptr<XmlElement> buildElement(const std::string& name, const ptree& node) {
+std::unique_ptr<XmlElement> buildElement(const std::string& name, ptree& node) {
   if (name == "Message") return buildWithChildren<XmlMessage>(node);
   if (name == "List") return buildWithChildren<XmlList>(node);
   if (name == "Object") return buildWithChildren<XmlObject>(node);
@@ -77,7 +82,12 @@ const ElementList* propertiesOf(const XmlElement& element) {
   return nullptr;
 }
 
-void storeValue(Attribute& attribute, const std::string& type, std::string value) {
+void storeValue(Attribute& attribute, std::string_view type, std::string_view text) {
+  if (type == "string" || type == "vectorOfStrings") {
+    attribute.setText(text);
+    return;
+  }
+  std::string value(text);
   if (type == "boolean") {
     attribute.setBoolean(equalsText(value, "true", true));
   } else if (type == "uint8") {
@@ -88,8 +98,6 @@ void storeValue(Attribute& attribute, const std::string& type, std::string value
     attribute.setUint32(static_cast<uint32_t>(textToNumber(value)));
   } else if (type == "sint64" || type == "uint64") {
     attribute.setUint64(textToNumber(value));
-  } else if (type == "string" || type == "vectorOfStrings") {
-    attribute.setText(value);
   } else if (type == "bytepointer" || type == "list_uint64") {
     const Payload bytes = hexTextToBytes(value, "");
     attribute.setBytes(bytes.data(), bytes.size());
@@ -100,7 +108,7 @@ void storeValue(Attribute& attribute, const std::string& type, std::string value
   }
 }
 
-bool isReadType(const std::string& type) {
+bool isReadType(std::string_view type) {
   static const char* const kTypes[] = {"boolean", "uint8",  "sint16", "uint16",
                                        "sint32",  "uint32", "sint64", "uint64",
                                        "string",  "vectorOfStrings", "bytepointer",
@@ -111,41 +119,99 @@ bool isReadType(const std::string& type) {
   return false;
 }
 
+constexpr char kListCategory[] = "attributeList";
+
+// A value's size in decimal, in place.
+class SizeText {
+ public:
+  explicit SizeText(uint32_t size) : end_(std::to_chars(digits_, digits_ + sizeof digits_, size).ptr) {}
+  std::string_view view() const { return {digits_, static_cast<size_t>(end_ - digits_)}; }
+
+ private:
+  char digits_[10];
+  char* end_;
+};
+
+// The fields of the Property that describes attribute, in ascending key order, the order they
+// are written in; value is the attribute's value text, made once by the caller.
+template <typename Visit>
+void visitPropertyFields(const Attribute& attribute, std::string_view value, Visit visit) {
+  visit("category", "attribute");
+  if (!attribute.description().empty()) visit("description", attribute.description());
+  visit("displayName", attribute.displayName());
+  visit("name", attribute.name());
+  visit("size", SizeText(attribute.value().size()).view());
+  visit("type", attribute.type());
+  visit("value", value);
+}
+
 }  // namespace
 
 std::unique_ptr<XmlObject> fromAttributeMap(const AttributeMap& map) {
   auto object = std::make_unique<XmlObject>();
-  object->setAttribute("category", "attributeList");
+  object->setAttribute("category", kListCategory);
   for (const auto& entry : map) object->properties.push_back(fromAttribute(entry.attribute));
   return object;
 }
 
 std::unique_ptr<XmlProperty> fromAttribute(const Attribute& attribute) {
   auto property = std::make_unique<XmlProperty>();
-  property->setAttribute("category", "attribute");
-  property->setAttribute("type", attribute.type());
-  if (!attribute.description().empty()) property->setAttribute("description", attribute.description());
-  property->setAttribute("displayName", attribute.displayName());
-  property->setAttribute("name", attribute.name());
-  property->setAttribute("value", attribute.valueText());
-  property->setAttribute("size", decimalText(uint64_t{attribute.value().size()}));
+  visitPropertyFields(attribute, attribute.valueText(), [&](const char* key, std::string_view value) {
+    property->setAttribute(key, std::string(value));
+  });
   return property;
 }
 
-std::unique_ptr<XmlElement> toXml(const std::string& text) {
+std::string toXmlText(std::string_view prefix, const AttributeMap& map) {
+  const std::string_view objectTag = kObjectTag;
+  const std::string_view propertyTag = kPropertyTag;
+  // Value texts are made once: measured first, then written.
+  std::vector<std::string> values;
+  values.reserve(map.size());
+  size_t size = prefix.size() + 2 * objectTag.size() + 4 + xmlAttributeSize("category", kListCategory);
+  for (const auto& entry : map) {
+    values.push_back(entry.attribute.valueText());
+    size += propertyTag.size() + 3;
+    visitPropertyFields(entry.attribute, values.back(), [&](const char* key, std::string_view value) {
+      size += xmlAttributeSize(key, value);
+    });
+  }
+  std::string text;
+  text.reserve(size);
+  text += prefix;
+  text += '<';
+  text += objectTag;
+  appendXmlAttribute(text, "category", kListCategory);
+  text += '>';
+  auto value = values.begin();
+  for (const auto& entry : map) {
+    text += '<';
+    text += propertyTag;
+    visitPropertyFields(entry.attribute, *value++, [&](const char* key, std::string_view field) {
+      appendXmlAttribute(text, key, field);
+    });
+    text += "/>";
+  }
+  text += "</";
+  text += objectTag;
+  text += '>';
+  return text;
+}
+
+std::unique_ptr<XmlElement> toXml(std::string_view text) {
   try {
     if (nestingDepth(text) > kMaxNestingDepth) {
       throw std::length_error("nesting too deep");
     }
-    std::istringstream stream(text);
+    std::istringstream stream{std::string(text)};
     ptree tree;
     boost::property_tree::read_xml(stream, tree);
     if (tree.empty()) return nullptr;
-    const auto& [name, node] = tree.front();
+    auto& [name, node] = tree.front();
     return buildElement(name, node);
   } catch (const std::exception&) {
     reportError(ORV_HERE, "Unable to convert the given xml string to an XmlElement");
-    reportError(ORV_HERE, text);
+    reportError(ORV_HERE, std::string(text));
     return nullptr;
   }
 }
@@ -156,7 +222,7 @@ std::optional<AttributeMap> toAttributeMap(const XmlElement& element) {
   AttributeMap map;
   for (const auto& property : *properties) {
     if (std::optional<Attribute> attribute = toAttribute(*property)) {
-      map[attribute->name()] = *attribute;
+      map[attribute->name()] = std::move(*attribute);
     }
   }
   return map;
@@ -164,7 +230,7 @@ std::optional<AttributeMap> toAttributeMap(const XmlElement& element) {
 
 std::optional<Attribute> toAttribute(const XmlElement& property) {
   if (property.getAttribute("category") != "attribute") return std::nullopt;
-  const std::string type = property.getAttribute("type");
+  const std::string& type = property.getAttribute("type");
   if (!isReadType(type)) return std::nullopt;
   Attribute attribute(property.getAttribute("name"), property.getAttribute("displayName"), type);
   storeValue(attribute, type, property.getAttribute("value"));
