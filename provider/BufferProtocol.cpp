@@ -10,7 +10,8 @@ using orv::core::Status;
 
 std::string_view takeInputText(const char* input, uint32_t length) {
   const void* nul = std::memchr(input, '\0', length);
-  return {input, nul == nullptr ? length : static_cast<size_t>(static_cast<const char*>(nul) - input)};
+  const char* end = nul == nullptr ? input + length : static_cast<const char*>(nul);
+  return {input, static_cast<size_t>(end - input)};
 }
 
 Status copyTextToBuffer(std::string text, char* buffer, uint32_t* bufferLength) {

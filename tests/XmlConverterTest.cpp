@@ -47,6 +47,9 @@ TEST(XmlConverterTest, WorkedDocumentsToTheByte) {
       "Label\" name=\"Label\" size=\"12\" type=\"string\" value=\"Data &amp; Logs\"/></Object>";
   EXPECT_EQ(fwprovider::answerDocument(two), expected);
   EXPECT_EQ(expected.size(), 339u);
+  std::string throughElements = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
+  fromAttributeMap(two)->appendXml(throughElements);
+  EXPECT_EQ(throughElements, expected) << "the element route writes what the answer writer does";
 
   const std::string empty = fwprovider::answerDocument(AttributeMap());
   EXPECT_EQ(empty,

@@ -34,7 +34,8 @@ class Status {
 
   int32_t code() const { return code_; }
   std::string_view message() const {
-    return staticMessage_ != nullptr ? std::string_view(staticMessage_) : std::string_view(message_);
+    return staticMessage_ != nullptr ? std::string_view(staticMessage_)
+                                     : std::string_view(message_);
   }
   uint32_t group() const { return group_; }
 

@@ -1,11 +1,10 @@
 #include "orv/core/XmlConverter.h"
 
 #include <charconv>
-#include <sstream>
+#include <stdexcept>
 #include <vector>
 
-#include <boost/property_tree/ptree.hpp>
-#include <boost/property_tree/xml_parser.hpp>
+#include <boost/property_tree/detail/rapidxml.hpp>
 
 #include "orv/core/NestingDepth.h"
 #include "orv/core/Report.h"
@@ -17,26 +16,44 @@
 namespace orv::core::xml::convert {
 namespace {
 
-using boost::property_tree::ptree;
+// The parser under boost::property_tree::read_xml, run with the flags read_xml gives it by
+// default; the elements are built from its nodes as read_xml would have filed them in a ptree,
+// without building the ptree.
+namespace rapidxml = boost::property_tree::detail::rapidxml;
+using Node = rapidxml::xml_node<char>;
+constexpr int kReadXmlFlags = rapidxml::parse_comment_nodes;
 
-// The reader and the tree builder both recurse once per level, on the host's stack.
+// The parser and the tree builder both recurse once per level, on the host's stack.
 constexpr size_t kMaxNestingDepth = 256;
 
-// The tree is the reader's and dies with it, so values are moved out of it, not copied.
-std::unique_ptr<XmlElement> buildElement(const std::string& name, ptree& node);
+std::string_view nameOf(const Node& node) { return {node.name(), node.name_size()}; }
 
-void readXmlAttributes(ptree& node, XmlElement& element) {
-  const auto attributes = node.find("<xmlattr>");
-  if (attributes == node.not_found()) return;
-  element.attributes.reserve(attributes->second.size());
-  for (auto& [key, value] : attributes->second) element.setAttribute(key, std::move(value.data()));
+std::unique_ptr<XmlElement> buildElement(const Node& node);
+
+void readXmlAttributes(const Node& node, XmlElement& element) {
+  using Attribute = rapidxml::xml_attribute<char>;
+  size_t count = 0;
+  for (const Attribute* a = node.first_attribute(); a; a = a->next_attribute()) ++count;
+  element.attributes.reserve(count);
+  // A name given twice keeps its last value, as the ptree's later entry would have replaced it.
+  for (const Attribute* a = node.first_attribute(); a; a = a->next_attribute()) {
+    element.setAttribute({a->name(), a->name_size()}, std::string(a->value(), a->value_size()));
+  }
+}
+
+// Text, CDATA and comment children name no element.
+template <typename Visit>
+void forEachChildElement(const Node& node, Visit visit) {
+  for (const Node* child = node.first_node(); child; child = child->next_sibling()) {
+    if (child->type() == rapidxml::node_element) visit(*child);
+  }
 }
 
 template <typename ObjectKind>
-void readObjectChildren(ptree& node, ObjectKind& element) {
-  for (auto& [name, child] : node) {
-    std::unique_ptr<XmlElement> built = buildElement(name, child);
-    if (!built) continue;
+void readObjectChildren(const Node& node, ObjectKind& element) {
+  forEachChildElement(node, [&](const Node& child) {
+    std::unique_ptr<XmlElement> built = buildElement(child);
+    if (!built) return;
     if (built->name == "List") {
       element.lists.push_back(std::move(built));
     } else if (built->name == "Object") {
@@ -44,20 +61,20 @@ void readObjectChildren(ptree& node, ObjectKind& element) {
     } else if (built->name == "Property") {
       element.properties.push_back(std::move(built));
     }
-  }
+  });
 }
 
-void readListChildren(ptree& node, XmlList& element) {
-  for (auto& [name, child] : node) {
-    if (name != "Object") continue;
-    if (std::unique_ptr<XmlElement> built = buildElement(name, child)) {
+void readListChildren(const Node& node, XmlList& element) {
+  forEachChildElement(node, [&](const Node& child) {
+    if (nameOf(child) != "Object") return;
+    if (std::unique_ptr<XmlElement> built = buildElement(child)) {
       element.items.push_back(std::move(built));
     }
-  }
+  });
 }
 
 template <typename Kind>
-std::unique_ptr<XmlElement> buildWithChildren(ptree& node) {
+std::unique_ptr<XmlElement> buildWithChildren(const Node& node) {
   auto element = std::make_unique<Kind>();
   readXmlAttributes(node, *element);
   if constexpr (std::is_same_v<Kind, XmlList>) {
@@ -68,11 +85,22 @@ std::unique_ptr<XmlElement> buildWithChildren(ptree& node) {
   return element;
 }
 
-std::unique_ptr<XmlElement> buildElement(const std::string& name, ptree& node) {
+std::unique_ptr<XmlElement> buildElement(const Node& node) {
+  const std::string_view name = nameOf(node);
   if (name == "Message") return buildWithChildren<XmlMessage>(node);
   if (name == "List") return buildWithChildren<XmlList>(node);
   if (name == "Object") return buildWithChildren<XmlObject>(node);
   if (name == "Property") return buildWithChildren<XmlProperty>(node);
+  return nullptr;
+}
+
+// The first top-level node read_xml would file: an element or a comment. Top-level CDATA is
+// folded into the ptree's root data, not filed as a node.
+const Node* firstFiledNode(const rapidxml::xml_document<char>& document) {
+  for (const Node* node = document.first_node(); node; node = node->next_sibling()) {
+    const rapidxml::node_type type = node->type();
+    if (type == rapidxml::node_element || type == rapidxml::node_comment) return node;
+  }
   return nullptr;
 }
 
@@ -124,7 +152,8 @@ constexpr char kListCategory[] = "attributeList";
 // A value's size in decimal, in place.
 class SizeText {
  public:
-  explicit SizeText(uint32_t size) : end_(std::to_chars(digits_, digits_ + sizeof digits_, size).ptr) {}
+  explicit SizeText(uint32_t size)
+      : end_(std::to_chars(digits_, digits_ + sizeof digits_, size).ptr) {}
   std::string_view view() const { return {digits_, static_cast<size_t>(end_ - digits_)}; }
 
  private:
@@ -156,9 +185,10 @@ std::unique_ptr<XmlObject> fromAttributeMap(const AttributeMap& map) {
 
 std::unique_ptr<XmlProperty> fromAttribute(const Attribute& attribute) {
   auto property = std::make_unique<XmlProperty>();
-  visitPropertyFields(attribute, attribute.valueText(), [&](const char* key, std::string_view value) {
-    property->setAttribute(key, std::string(value));
-  });
+  visitPropertyFields(attribute, attribute.valueText(),
+                      [&](const char* key, std::string_view value) {
+                        property->setAttribute(key, std::string(value));
+                      });
   return property;
 }
 
@@ -168,13 +198,16 @@ std::string toXmlText(std::string_view prefix, const AttributeMap& map) {
   // Value texts are made once: measured first, then written.
   std::vector<std::string> values;
   values.reserve(map.size());
-  size_t size = prefix.size() + 2 * objectTag.size() + 4 + xmlAttributeSize("category", kListCategory);
+  // "<" tag attribute ">" ... "</" tag ">"
+  size_t size =
+      prefix.size() + 2 * objectTag.size() + 4 + xmlAttributeSize("category", kListCategory);
   for (const auto& entry : map) {
     values.push_back(entry.attribute.valueText());
-    size += propertyTag.size() + 3;
-    visitPropertyFields(entry.attribute, values.back(), [&](const char* key, std::string_view value) {
-      size += xmlAttributeSize(key, value);
-    });
+    size += propertyTag.size() + 3;  // "<" tag "/>"
+    visitPropertyFields(entry.attribute, values.back(),
+                        [&](const char* key, std::string_view value) {
+                          size += xmlAttributeSize(key, value);
+                        });
   }
   std::string text;
   text.reserve(size);
@@ -203,12 +236,14 @@ std::unique_ptr<XmlElement> toXml(std::string_view text) {
     if (nestingDepth(text) > kMaxNestingDepth) {
       throw std::length_error("nesting too deep");
     }
-    std::istringstream stream{std::string(text)};
-    ptree tree;
-    boost::property_tree::read_xml(stream, tree);
-    if (tree.empty()) return nullptr;
-    auto& [name, node] = tree.front();
-    return buildElement(name, node);
+    // The parser writes into what it reads, so it reads a copy, ended by a 0 as it expects.
+    std::vector<char> buffer(text.size() + 1);
+    text.copy(buffer.data(), text.size());
+    rapidxml::xml_document<char> document;
+    document.parse<kReadXmlFlags>(buffer.data());
+    const Node* first = firstFiledNode(document);
+    if (first == nullptr || first->type() != rapidxml::node_element) return nullptr;
+    return buildElement(*first);
   } catch (const std::exception&) {
     reportError(ORV_HERE, "Unable to convert the given xml string to an XmlElement");
     reportError(ORV_HERE, std::string(text));

@@ -42,7 +42,7 @@ const std::string& XmlElement::getAttribute(std::string_view key) const {
   return entry != attributes.end() && entry->first == key ? entry->second : kAbsent;
 }
 
-void XmlElement::setAttribute(const std::string& key, std::string value) {
+void XmlElement::setAttribute(std::string_view key, std::string value) {
   const auto entry = lowerBound(attributes, key);
   if (entry != attributes.end() && entry->first == key) {
     wipe(entry->second);

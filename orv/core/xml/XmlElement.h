@@ -35,7 +35,7 @@ class XmlElement {
   // The value under key, or empty text when key is absent; never adds key. The reference holds
   // until the attributes change.
   const std::string& getAttribute(std::string_view key) const;
-  void setAttribute(const std::string& key, std::string value);
+  void setAttribute(std::string_view key, std::string value);
 
   // The class's tag, fixed at construction.
   const std::string name;
