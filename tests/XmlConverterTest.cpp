@@ -45,7 +45,9 @@ TEST(XmlConverterTest, WorkedDocumentsToTheByte) {
       "type=\"uint32\" value=\"4\"/>"
       "<Property category=\"attribute\" description=\"User-visible label\" displayName=\"Drive "
       "Label\" name=\"Label\" size=\"12\" type=\"string\" value=\"Data &amp; Logs\"/></Object>";
-  EXPECT_EQ(fwprovider::answerDocument(two), expected);
+  const std::string answer = fwprovider::answerDocument(two);
+  EXPECT_EQ(answer, expected);
+  EXPECT_EQ(answer.capacity(), answer.size()) << "the answer is sized once, exactly";
   EXPECT_EQ(expected.size(), 339u);
   std::string throughElements = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
   fromAttributeMap(two)->appendXml(throughElements);

@@ -200,7 +200,7 @@ std::string toXmlText(std::string_view prefix, const AttributeMap& map) {
   values.reserve(map.size());
   // "<" tag attribute ">" ... "</" tag ">"
   size_t size =
-      prefix.size() + 2 * objectTag.size() + 4 + xmlAttributeSize("category", kListCategory);
+      prefix.size() + 2 * objectTag.size() + 5 + xmlAttributeSize("category", kListCategory);
   for (const auto& entry : map) {
     values.push_back(entry.attribute.valueText());
     size += propertyTag.size() + 3;  // "<" tag "/>"
