@@ -132,6 +132,7 @@ TEST(XmlConverterTest, ReaderSkipsWhatItDoesNotKnow) {
   AttributeMap copy = *map;
   EXPECT_EQ(copy["Kept"].valueText(), "second");
   EXPECT_EQ(copy["Kept"].displayName(), "");  // the later Property wins whole
+  EXPECT_EQ(copy["Other"].valueText(), "y");   // and a repeated XML attribute its last value
 }
 
 TEST(XmlConverterTest, RootSelection) {
@@ -142,6 +143,7 @@ TEST(XmlConverterTest, RootSelection) {
   } rows[] = {
       {"", nullptr, false},
       {"<!-- first --><Object/>", nullptr, false},
+      {"<![CDATA[first]]><Object/>", "Object", false},
       {"<Drive/>", nullptr, false},
       {"<Object/><List/>", "Object", false},
       {"\xEF\xBB\xBF<?xml version=\"1.0\"?><!DOCTYPE x><Message/>", "Message", false},
