@@ -45,8 +45,13 @@ TEST(XmlConverterTest, WorkedDocumentsToTheByte) {
       "type=\"uint32\" value=\"4\"/>"
       "<Property category=\"attribute\" description=\"User-visible label\" displayName=\"Drive "
       "Label\" name=\"Label\" size=\"12\" type=\"string\" value=\"Data &amp; Logs\"/></Object>";
-  EXPECT_EQ(fwprovider::answerDocument(two), expected);
+  const std::string answer = fwprovider::answerDocument(two);
+  EXPECT_EQ(answer, expected);
+  EXPECT_EQ(answer.capacity(), answer.size()) << "the answer is sized once, exactly";
   EXPECT_EQ(expected.size(), 339u);
+  std::string throughElements = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
+  fromAttributeMap(two)->appendXml(throughElements);
+  EXPECT_EQ(throughElements, expected) << "the element route writes what the answer writer does";
 
   const std::string empty = fwprovider::answerDocument(AttributeMap());
   EXPECT_EQ(empty,
@@ -127,6 +132,7 @@ TEST(XmlConverterTest, ReaderSkipsWhatItDoesNotKnow) {
   AttributeMap copy = *map;
   EXPECT_EQ(copy["Kept"].valueText(), "second");
   EXPECT_EQ(copy["Kept"].displayName(), "");  // the later Property wins whole
+  EXPECT_EQ(copy["Other"].valueText(), "y");   // and a repeated XML attribute its last value
 }
 
 TEST(XmlConverterTest, RootSelection) {
@@ -137,6 +143,7 @@ TEST(XmlConverterTest, RootSelection) {
   } rows[] = {
       {"", nullptr, false},
       {"<!-- first --><Object/>", nullptr, false},
+      {"<![CDATA[first]]><Object/>", "Object", false},
       {"<Drive/>", nullptr, false},
       {"<Object/><List/>", "Object", false},
       {"\xEF\xBB\xBF<?xml version=\"1.0\"?><!DOCTYPE x><Message/>", "Message", false},

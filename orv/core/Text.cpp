@@ -41,7 +41,7 @@ std::string asciiUpperCase(std::string text) {
   return text;
 }
 
-bool equalsText(const std::string& a, const std::string& b, bool ignoreCase) {
+bool equalsText(std::string_view a, std::string_view b, bool ignoreCase) {
   if (!ignoreCase) return a == b;
   if (a.size() != b.size()) return false;
   const std::locale locale;
