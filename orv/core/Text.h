@@ -14,6 +14,7 @@ namespace orv::core {
 std::string asciiLowerCase(std::string text);
 std::string asciiUpperCase(std::string text);
 
+// With ignoreCase, only ASCII letters match in either case, whatever locale the host has set.
 bool equalsText(const std::string& a, const std::string& b, bool ignoreCase);
 bool containsIgnoringCase(const std::string& text, const std::string& part);
 bool startsWithIgnoringCase(const std::string& text, const std::string& prefix);
