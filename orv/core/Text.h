@@ -15,6 +15,7 @@ namespace orv::core {
 std::string asciiLowerCase(std::string text);
 std::string asciiUpperCase(std::string text);
 
+// With ignoreCase, only ASCII letters match in either case, whatever locale the host has set.
 bool equalsText(std::string_view a, std::string_view b, bool ignoreCase);
 bool containsIgnoringCase(const std::string& text, const std::string& part);
 bool startsWithIgnoringCase(const std::string& text, const std::string& prefix);
