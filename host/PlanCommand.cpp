@@ -27,7 +27,6 @@ struct PlanOptions {
   std::string directory;
   bool dryRun = false;
   bool force = false;
-  bool json = false;
 };
 
 struct PlannedFile {
@@ -116,7 +115,7 @@ const char* stepWords(const PlannedFile& file, bool dryRun) {
 
 }  // namespace
 
-void addPlanCommand(CLI::App& app, const HostOptions& host) {
+void addPlanCommand(CLI::App& app, HostOptions& host) {
   auto options = std::make_shared<PlanOptions>();
   CLI::App* command = app.add_subcommand(
       "plan",
@@ -128,7 +127,7 @@ void addPlanCommand(CLI::App& app, const HostOptions& host) {
   command->add_flag("--dry-run", options->dryRun,
                     "make every check and print what would be written, writing nothing");
   command->add_flag("--force", options->force, "replace files that hold other bytes");
-  addJsonFlag(*command, options->json, "print one object with the heading and each file");
+  addJsonFlag(*command, host.json, "print one object with the heading and each file");
   command->callback([command, &host, options] {
     requireNonEmpty(*command, "--output", options->directory);
     const DriveText drive = readDrive(options->drive);
@@ -140,7 +139,7 @@ void addPlanCommand(CLI::App& app, const HostOptions& host) {
                    {"destination", answer.destination},
                    {"warnings", mapped.warnings}};
     if (answer.verdict != Verdict::updateAvailable) {
-      if (options->json) {
+      if (host.json) {
         result["files"] = Json::array();
         printJson(result);
       } else {
@@ -175,7 +174,7 @@ void addPlanCommand(CLI::App& app, const HostOptions& host) {
     result["bytes"] = total;
     result["directory"] = directory.string();
     result["dry_run"] = options->dryRun;
-    if (!options->json) printLine(heading);
+    if (!host.json) printLine(heading);
     if (!options->dryRun) {
       prepareFolder(directory, true);
       // Until the packages are all in place, no manifest may claim a complete plan.
@@ -188,14 +187,14 @@ void addPlanCommand(CLI::App& app, const HostOptions& host) {
     for (const PlannedFile& file : files) {
       if (file.step == WriteStep::write && !options->dryRun) writeFileSafely(file.path, file.bytes);
       const char* words = stepWords(file, options->dryRun);
-      if (!options->json)
+      if (!host.json)
         printLine(words + (" " + fileLine(file.path.string(), file.bytes.size(), file.sha256)));
       written.push_back({{"file", file.path.string()},
                          {"size", file.bytes.size()},
                          {"sha256", file.sha256},
                          {"action", words}});
     }
-    if (options->json) {
+    if (host.json) {
       result["files"] = written;
       printJson(result);
     }

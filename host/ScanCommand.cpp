@@ -14,12 +14,11 @@ namespace {
 struct ScanOptions {
   std::string sysfsRoot = "/sys";
   std::vector<std::string> settings;
-  bool json = false;
 };
 
 }  // namespace
 
-void addScanCommand(CLI::App& app, const HostOptions& host) {
+void addScanCommand(CLI::App& app, HostOptions& host) {
   auto options = std::make_shared<ScanOptions>();
   CLI::App* command = app.add_subcommand(
       "scan",
@@ -27,7 +26,7 @@ void addScanCommand(CLI::App& app, const HostOptions& host) {
   command->add_option("--sysfs-root", options->sysfsRoot, "sysfs tree to read")
       ->capture_default_str();
   addSettingsOption(*command, options->settings);
-  addJsonFlag(*command, options->json, "print an array with one object per drive");
+  addJsonFlag(*command, host.json, "print an array with one object per drive");
   command->callback([&host, options] {
     // The kernel knows model, serial and firmware; the vendor attributes come from --set.
     const DriveDescription vendor = describe(options->settings);
@@ -52,7 +51,7 @@ void addScanCommand(CLI::App& app, const HostOptions& host) {
       rows.push_back({drive.device, drive.model, drive.serial, drive.firmware,
                       verdictWords(answer.verdict), answer.destination});
     }
-    if (options->json) {
+    if (host.json) {
       printJson(entries);
     } else if (drives.empty()) {
       std::cerr << "fwhost: " << options->sysfsRoot << ": no NVMe or SATA/SCSI drives found\n";
