@@ -6,13 +6,28 @@
 #include "host/DriveInput.h"
 
 namespace fwhost {
+namespace {
 
-void addDescribeCommand(CLI::App& app) {
-  auto settings = std::make_shared<std::vector<std::string>>();
+struct DescribeOptions {
+  std::vector<std::string> settings;
+};
+
+}  // namespace
+
+void addDescribeCommand(CLI::App& app, HostOptions& host) {
+  auto options = std::make_shared<DescribeOptions>();
   CLI::App* command =
       app.add_subcommand("describe", "Print the drive description that --set settings make");
-  addSettingsOption(*command, *settings);
-  command->callback([settings] { std::cout << describe(*settings).xml(); });
+  addSettingsOption(*command, options->settings);
+  addJsonFlag(*command, host.json, "print {\"description\": XML}");
+  command->callback([&host, options] {
+    const std::string xml = describe(options->settings).xml();
+    if (host.json) {
+      printJson({{"description", xml}});
+    } else {
+      std::cout << xml;
+    }
+  });
 }
 
 }  // namespace fwhost

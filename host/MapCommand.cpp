@@ -11,7 +11,6 @@ namespace {
 
 struct MapOptions {
   DriveInput drive;
-  bool json = false;
   bool xml = false;
 };
 
@@ -31,25 +30,25 @@ void printAnswer(const MappingAnswer& answer) {
 
 }  // namespace
 
-void addMapCommand(CLI::App& app, const HostOptions& host) {
+void addMapCommand(CLI::App& app, HostOptions& host) {
   auto options = std::make_shared<MapOptions>();
   CLI::App* command = app.add_subcommand("map", "Show the plug-in's target firmware for a drive");
   addDriveOptions(*command, options->drive);
-  CLI::Option* json =
-      command->add_flag("--json", options->json, "print the answer as a JSON object");
+  addJsonFlag(*command, host.json, "print the answer and the warnings as a JSON object");
   command->add_flag("--xml", options->xml, "print the plug-in's answer document unchanged")
-      ->excludes(json);
+      ->excludes("--json");
   command->callback([&host, options] {
     const DriveText drive = readDrive(options->drive);
     const Plugin plugin = openPlugin(host);
-    const std::string document = plugin.mapping(drive.xml, drive.origin);
-    const MappingAnswer answer = readMappingAnswer(document, plugin.path().string());
+    const MappedDrive mapped = mapDrive(plugin, drive);
     if (options->xml) {
-      std::cout << document << '\n';
-    } else if (options->json) {
-      printJson(toJson(answer));
+      std::cout << mapped.document << '\n';
+    } else if (host.json) {
+      nlohmann::ordered_json answer = toJson(mapped.answer);
+      answer["warnings"] = mapped.warnings;
+      printJson(answer);
     } else {
-      printAnswer(answer);
+      printAnswer(mapped.answer);
     }
   });
 }

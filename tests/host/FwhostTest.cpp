@@ -1,10 +1,17 @@
 // Runs the built fwhost as a user would and checks what it prints, writes and exits with.
 #include <fcntl.h>
 #include <openssl/sha.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <iostream>
 #include <fstream>
 #include <iomanip>
 #include <iterator>
@@ -79,29 +86,46 @@ class FwhostTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  // fwhost with these arguments, in the temporary folder, reading stdin from a file if named.
-  Outcome run(const std::vector<std::string>& arguments,
-              const fs::path& input = "/dev/null") const {
-    const fs::path out = dir_ / ".out", err = dir_ / ".err";
+  // fwhost started with these arguments in the temporary folder, stdin from input, stdout
+  // into output (closed when empty), stderr into .err, files no larger than fileSizeLimit.
+  pid_t start(const std::vector<std::string>& arguments, const fs::path& input = "/dev/null",
+              const fs::path& output = ".out", rlim_t fileSizeLimit = RLIM_INFINITY) const {
     const pid_t child = ::fork();
     if (child == 0) {
+      const rlimit limit{fileSizeLimit, fileSizeLimit};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+      ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG
       std::vector<char*> argv{const_cast<char*>(FWHOST)};
       for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
       argv.push_back(nullptr);
       if (::chdir(dir_.c_str()) != 0) ::_exit(126);
       ::dup2(::open(input.c_str(), O_RDONLY), STDIN_FILENO);
-      ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
-      ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
+      ::dup2(::open(".err", O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
+      const int out =
+          output.empty() ? -1 : ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      ::close(STDOUT_FILENO);
+      if (out >= 0) ::dup2(out, STDOUT_FILENO);
       ::execv(FWHOST, argv.data());
       ::_exit(127);
     }
+    return child;
+  }
+
+  // The exit status (128 + N when ended by signal N) and what was written.
+  Outcome finish(pid_t child) const {
     int status = 0;
     ::waitpid(child, &status, 0);
-    Outcome result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
-    fs::remove(out);
-    fs::remove(err);
+    Outcome result{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
+                   slurp(dir_ / ".out"), slurp(dir_ / ".err")};
+    fs::remove(dir_ / ".out");
+    fs::remove(dir_ / ".err");
     return result;
+  }
+
+  Outcome run(const std::vector<std::string>& arguments, const fs::path& input = "/dev/null",
+              const fs::path& output = ".out") const {
+    return finish(start(arguments, input, output));
   }
 
   fs::path dir_;
@@ -109,44 +133,44 @@ class FwhostTest : public ::testing::Test {
 
 std::string example(const std::string& name) { return kExamples + "/" + name + ".xml"; }
 
-TEST_F(FwhostTest, MapShowsTheVerdictOfEachExampleInEveryMode) {
+// One output mode a row: each mode prints the same answer, and each verdict shows in one.
+TEST_F(FwhostTest, MapShowsTheVerdictOfEachExample) {
   struct Row {
     const char* file;
+    const char* mode;
     int status;
-    const char* verdict;
-    const char* words;
+    const char* shown;  // text: the first line; --json: the verdict
     const char* destination;
     size_t packages;
   };
   const Row rows[] = {
-      {"update-available", 65, "update-available", "update available", "REV1", 3},
-      {"current", 64, "current", "firmware is current", "", 0},
-      {"contact-support-update-match", 68, "contact-support", "contact support", "REV1", 0},
-      {"contact-support", 68, "contact-support", "contact support", "", 0},
+      {"update-available", "--json", 65, "update-available", "REV1", 3},
+      {"current", "", 64, "no update offered (status 64)", "", 0},
+      {"contact-support-update-match", "--xml", 68, "", "REV1", 0},
+      {"contact-support", "--json", 68, "contact-support", "", 0},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.file);
-    const Outcome text = run({"map", example(row.file)});
-    ASSERT_EQ(text.exit, 0) << text.err;
-    EXPECT_EQ(lines(text.out).at(0),
-              std::string(row.words) + " (status " + std::to_string(row.status) + ")");
-
-    const Outcome asJson = run({"map", example(row.file), "--json"});
-    ASSERT_EQ(asJson.exit, 0) << asJson.err;
-    const json answer = json::parse(asJson.out);
-    EXPECT_EQ(answer.at("status"), row.status);
-    EXPECT_EQ(answer.at("verdict"), row.verdict);
-    EXPECT_EQ(answer.at("source"), "");
-    EXPECT_EQ(answer.at("destination"), row.destination);
-    ASSERT_EQ(answer.at("packages").size(), row.packages);
-    for (size_t i = 0; i < row.packages; ++i) EXPECT_EQ(answer["packages"][i], kPackages[i]);
-
-    const Outcome asXml = run({"map", "--xml", example(row.file)});
-    ASSERT_EQ(asXml.exit, 0) << asXml.err;
-    EXPECT_EQ(asXml.out.rfind("<?xml version=\"1.0\" encoding=\"utf-8\"?><Object", 0), 0u);
-    EXPECT_NE(asXml.out.find("name=\"Status\" size=\"8\" type=\"uint64\" value=\"" +
-                             std::to_string(row.status) + "\""),
-              std::string::npos);
+    std::vector<std::string> arguments{"map", example(row.file)};
+    if (*row.mode) arguments.push_back(row.mode);
+    const Outcome mapped = run(arguments);
+    ASSERT_EQ(mapped.exit, 0) << mapped.err;
+    if (std::string(row.mode) == "--xml") {
+      EXPECT_EQ(mapped.out.rfind("<?xml version=\"1.0\" encoding=\"utf-8\"?><Object", 0), 0u);
+      EXPECT_NE(mapped.out.find("name=\"Status\" size=\"8\" type=\"uint64\" value=\"" +
+                                std::to_string(row.status) + "\""),
+                std::string::npos);
+    } else if (*row.mode) {
+      const json answer = json::parse(mapped.out);
+      EXPECT_EQ(answer.at("status"), row.status);
+      EXPECT_EQ(answer.at("verdict"), row.shown);
+      EXPECT_EQ(answer.at("destination"), row.destination);
+      EXPECT_EQ(answer.at("warnings"), json::array());
+      ASSERT_EQ(answer.at("packages").size(), row.packages);
+      for (size_t i = 0; i < row.packages; ++i) EXPECT_EQ(answer["packages"][i], kPackages[i]);
+    } else {
+      EXPECT_EQ(lines(mapped.out).at(0), row.shown);
+    }
   }
 }
 
@@ -176,18 +200,38 @@ TEST_F(FwhostTest, FileStandardInputAndSettingsDescribeTheSameDrive) {
   EXPECT_EQ(fromSettings.out, fromFile.out);
 }
 
-TEST_F(FwhostTest, InfoShowsTheConfigurationAsTableAndJson) {
-  const Outcome table = run({"info"});
+TEST_F(FwhostTest, InfoAndVersionNameThePlugInFileAndItsTypedAttributes) {
+  const std::string plugin = fs::canonical(FWPROVIDER_PLUGIN).string();
+  const Outcome table = run({"--plugin", plugin, "info"});
   ASSERT_EQ(table.exit, 0) << table.err;
   const auto rows = lines(table.out);
-  ASSERT_EQ(rows.size(), 5u);
-  EXPECT_EQ(rows[0].rfind("NAME", 0), 0u);
-  EXPECT_EQ(rows[4].rfind("ModuleType  Module Type   uint8", 0), 0u);
+  ASSERT_EQ(rows.size(), 8u);
+  EXPECT_EQ(rows[0], "plug-in " + plugin);
+  EXPECT_EQ(rows[1], "sha256 " + sha256(slurp(plugin)));
+  EXPECT_EQ(rows[3].rfind("NAME", 0), 0u);
+  EXPECT_EQ(rows[7].rfind("ModuleType  Module Type   uint8", 0), 0u);
 
-  const Outcome values = run({"info", "--json"});
+  const Outcome values = run({"--plugin", plugin, "info", "--json"});
   ASSERT_EQ(values.exit, 0) << values.err;
   EXPECT_EQ(json::parse(values.out),
-            json({{"Date", "1"}, {"Version", "1.0.0"}, {"Audience", "HP"}, {"ModuleType", "0"}}));
+            json({{"plugin", plugin},
+                  {"sha256", sha256(slurp(plugin))},
+                  {"attributes",
+                   {{"Date", 1}, {"Version", "1.0.0"}, {"Audience", "HP"}, {"ModuleType", 0}}}}));
+
+  const Outcome version = run({"--plugin", plugin, "--version"});
+  EXPECT_EQ(version.out, "fwhost 1.0.0\nplug-in " + plugin + " Version 1.0.0\n");
+}
+
+TEST_F(FwhostTest, HelpExplainsFwhostOrTheNamedCommand) {
+  for (const std::string usage :
+       {"Usage: fwhost [OPTIONS]", "Usage: fwhost plan", "Usage: fwhost verify"}) {
+    std::vector<std::string> arguments{"help"};
+    if (usage.find('[') == std::string::npos) arguments.push_back(usage.substr(14));
+    const Outcome help = run(arguments);
+    EXPECT_EQ(help.exit, 0);
+    EXPECT_NE(help.out.find(usage), std::string::npos) << help.out;
+  }
 }
 
 TEST_F(FwhostTest, FetchWritesTheExportedBytesAndTheirChecksum) {
@@ -202,17 +246,34 @@ TEST_F(FwhostTest, FetchWritesTheExportedBytesAndTheirChecksum) {
   }
   ASSERT_EQ(run({"fetch", FWPROVIDER_IMAGE_2, "-o", "boot.img"}).exit, 0);
   EXPECT_EQ(slurp(dir_ / "boot.img"), exportedImage(FWPROVIDER_IMAGE_2));
+  EXPECT_EQ(run({"fetch", FWPROVIDER_IMAGE_2, "-o", "-"}).out, exportedImage(FWPROVIDER_IMAGE_2));
+  // Into an existing folder; a second time finds the same bytes in place.
+  fs::create_directory(dir_ / "images");
+  ASSERT_EQ(run({"fetch", FWPROVIDER_IMAGE_2, "-o", "images"}).exit, 0);
+  const Outcome again = run({"fetch", FWPROVIDER_IMAGE_2, "-o", "images", "--json"});
+  ASSERT_EQ(again.exit, 0) << again.err;
+  EXPECT_EQ(json::parse(again.out).at("written"), false);
+  EXPECT_EQ(slurp(dir_ / "images" / (std::string(FWPROVIDER_IMAGE_2) + ".bin")),
+            exportedImage(FWPROVIDER_IMAGE_2));
 }
 
-TEST_F(FwhostTest, PlanWritesEachPackageAndAManifestThatMatchesThem) {
+TEST_F(FwhostTest, PlanWritesEachPackageSumsAndAManifestThatVerify) {
   const Outcome plan = run({"plan", example("update-available"), "-o", "out/plan"});
   ASSERT_EQ(plan.exit, 0) << plan.err;
+  EXPECT_EQ(lines(plan.out).at(0), "update to REV1: 3 packages, 2651136 bytes, into out/plan");
   const fs::path out = dir_ / "out" / "plan";
-  EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 4);
+  EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 5);
 
   const json manifest = json::parse(slurp(out / "manifest.json"));
   EXPECT_EQ(manifest.at("destination"), "REV1");
   EXPECT_EQ(manifest.at("status"), 65);
+  EXPECT_EQ(manifest.at("verdict"), "update-available");
+  EXPECT_EQ(
+      manifest.at("drive"),
+      json({{"ModelNumber", "QM 1TB NVMe"}, {"SerialNumber", "QM24A0001"}, {"Firmware", "HPS0"}}));
+  EXPECT_EQ(manifest.at("plugin").at("version"), "1.0.0");
+  EXPECT_EQ(manifest.at("created").get<std::string>().size(), 20u);
+  std::string sums;
   ASSERT_EQ(manifest.at("packages").size(), 3u);
   for (size_t i = 0; i < 3; ++i) {
     SCOPED_TRACE(kPackages[i]);
@@ -224,17 +285,53 @@ TEST_F(FwhostTest, PlanWritesEachPackageAndAManifestThatMatchesThem) {
     EXPECT_EQ(entry.at("size"), bytes.size());
     EXPECT_EQ(entry.at("sha256"), sha256(bytes));
     EXPECT_EQ(slurp(out / entry.at("file").get<std::string>()), bytes);
+    sums += sha256(bytes) + "  " + entry.at("file").get<std::string>() + "\n";
+  }
+  EXPECT_EQ(slurp(out / "SHA256SUMS"), sums);
+
+  // verify: each change an auditor must catch, undone before the next.
+  const fs::path first = out / (std::string(kPackages[0]) + ".bin");
+  const std::string original = slurp(first);
+  struct Row {
+    std::function<void()> change;
+    int exit;
+    std::string named;
+  };
+  const Row rows[] = {
+      {[] {}, 0, "complete plan, 3 packages"},
+      {[&] {
+         std::string flipped = original;
+         flipped[1000] ^= 1;
+         spit(first, flipped);
+       },
+       3, first.filename().string() + ": sha256"},
+      {[&] { spit(out / "extra", ""); }, 3, "extra: not in the manifest"},
+      {[&] { fs::remove(out / "manifest.json"); }, 3, "manifest.json: missing"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.named);
+    row.change();
+    const Outcome verified = run({"verify", "out/plan"});
+    EXPECT_EQ(verified.exit, row.exit) << verified.err;
+    EXPECT_NE((verified.out + verified.err).find(row.named), std::string::npos)
+        << verified.out << verified.err;
+    spit(first, original);
+    fs::remove(out / "extra");
   }
 }
 
-TEST_F(FwhostTest, PlanOverwritesOnlyWithForce) {
+TEST_F(FwhostTest, PlanKeepsWhatIsInPlaceAndReplacesOtherBytesOnlyWithForce) {
   ASSERT_EQ(run({"plan", example("update-available"), "-o", "plan"}).exit, 0);
+  const Outcome rerun = run({"plan", example("update-available"), "-o", "plan"});
+  EXPECT_EQ(rerun.exit, 0) << rerun.err;
+  EXPECT_EQ(lines(rerun.out).at(5).rfind("kept plan/manifest.json", 0), 0u) << rerun.out;
+
   const fs::path first = dir_ / "plan" / (std::string(FWPROVIDER_IMAGE_1) + ".bin");
   spit(first, "changed");
-
   const Outcome refused = run({"plan", example("update-available"), "-o", "plan"});
   EXPECT_EQ(refused.exit, 2);
-  EXPECT_NE(refused.err.find(first.filename().string() + ": exists"), std::string::npos)
+  EXPECT_NE(refused.err.find(first.filename().string() + ": exists with other content"),
+            std::string::npos)
       << refused.err;
   EXPECT_EQ(slurp(first), "changed");
 
@@ -245,10 +342,12 @@ TEST_F(FwhostTest, PlanOverwritesOnlyWithForce) {
 TEST_F(FwhostTest, PlanWritesNothingOnDryRunOrWithoutAnUpdate) {
   const Outcome dryRun = run({"plan", example("update-available"), "-o", "plan", "--dry-run"});
   EXPECT_EQ(dryRun.exit, 0) << dryRun.err;
-  EXPECT_EQ(lines(dryRun.out).size(), 4u);
-  EXPECT_EQ(dryRun.out.rfind(
-                "would write plan/" + std::string(FWPROVIDER_IMAGE_1) + ".bin  1315840 bytes", 0),
-            0u);
+  EXPECT_EQ(lines(dryRun.out).size(), 6u);
+  EXPECT_EQ(
+      lines(dryRun.out)
+          .at(1)
+          .rfind("would write plan/" + std::string(FWPROVIDER_IMAGE_1) + ".bin  1315840 bytes", 0),
+      0u);
   EXPECT_FALSE(fs::exists(dir_ / "plan"));
 
   for (const char* drive : {"current", "contact-support-update-match"}) {
@@ -259,9 +358,134 @@ TEST_F(FwhostTest, PlanWritesNothingOnDryRunOrWithoutAnUpdate) {
   }
 }
 
+// Only regular files are replaced; anything else is refused and left as it was.
+TEST_F(FwhostTest, WritesNeverReplaceNorFollowWhatIsNotARegularFile) {
+  spit(dir_ / "elsewhere", "keep me");
+  const std::string planned = "plan/" + std::string(FWPROVIDER_IMAGE_1) + ".bin";
+  struct Row {
+    const char* what;
+    std::function<bool()> make;  // false: this row cannot run here
+    std::string node;
+    std::vector<std::string> arguments;
+  };
+  const Row rows[] = {
+      {"a FIFO",
+       [&] { return ::mkfifo((dir_ / "fifo").c_str(), 0600) == 0; },
+       "fifo",
+       {"fetch", FWPROVIDER_IMAGE_1, "-o", "fifo"}},
+      {"a symbolic link",
+       [&] {
+         fs::create_directory(dir_ / "plan");
+         fs::create_symlink(dir_ / "elsewhere", dir_ / planned);
+         return true;
+       },
+       planned,
+       {"plan", example("update-available"), "-o", "plan", "--force"}},
+      {"a character device",
+       [&] { return ::mknod((dir_ / "null").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0; },
+       "null",
+       {"fetch", FWPROVIDER_IMAGE_1, "-o", "null", "--force"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    if (!row.make()) {
+      std::cerr << "skipped: cannot make " << row.what << " here (mknod needs root)\n";
+      continue;
+    }
+    struct stat before {
+    }, after{};
+    ::lstat((dir_ / row.node).c_str(), &before);
+    const Outcome refused = run(row.arguments);
+    EXPECT_EQ(refused.exit, 2);
+    EXPECT_NE(refused.err.find(row.node + ": is " + row.what), std::string::npos) << refused.err;
+    ASSERT_EQ(::lstat((dir_ / row.node).c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(after.st_rdev, before.st_rdev);
+  }
+  EXPECT_EQ(slurp(dir_ / "elsewhere"), "keep me");
+}
+
+TEST_F(FwhostTest, AFailedOrInterruptedPlanLeavesNoTemporaryFileAndARerunCompletesIt) {
+  const std::vector<std::string> plan{"--plugin", STUB_BIG_PLUGIN, "plan", "--set", "A=1",
+                                      "-o",       "plan"};
+  const pid_t child = start(plan);
+  // The moment its temporary file shows, the package is being written.
+  const auto writing = [&] {
+    std::error_code error;
+    for (fs::directory_iterator it(dir_ / "plan", error), end; !error && it != end; ++it)
+      if (it->path().filename().string().rfind(".", 0) == 0) return true;
+    return false;
+  };
+  while (!writing() && ::waitpid(child, nullptr, WNOHANG) == 0) ::usleep(100);
+  ::kill(child, SIGINT);
+  const Outcome interrupted = finish(child);
+  EXPECT_EQ(interrupted.exit, 128 + SIGINT) << interrupted.err;
+  EXPECT_FALSE(writing());
+  EXPECT_FALSE(fs::exists(dir_ / "plan" / "manifest.json"));
+
+  const Outcome rerun = run(plan);
+  EXPECT_EQ(rerun.exit, 0) << rerun.err;
+  EXPECT_EQ(run({"verify", "plan"}).exit, 0);
+}
+
+TEST_F(FwhostTest, DescriptionSlipsTheReaderPassesOverAreWarnedOf) {
+  spit(dir_ / "skipped.xml",
+       "<Object><Property name=\"Product\" type=\"string\" value=\"Quarry Meadow\"/>"
+       "<Property category=\"attribute\" name=\"OEM\" type=\"text\" value=\"HP\"/></Object>");
+  struct Row {
+    std::vector<std::string> drive;
+    const char* warning;
+  };
+  const Row rows[] = {
+      {{"skipped.xml"}, "Property Product is skipped by the plug-in: its category is \"\""},
+      {{"skipped.xml"}, "Property OEM is skipped by the plug-in: it reads no type \"text\""},
+      {{"--set", "Firmwre=HPS0"}, "Firmwre: did you mean Firmware?"},
+      {{"--set", "Firmware=HPS0 "}, "Firmware: the value \"HPS0 \" has white space at its end"},
+      {{"--set", "firmware=HPS0"}, "no ConfigID attribute, which the update rules read"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.warning);
+    std::vector<std::string> arguments{"map", "--json"};
+    arguments.insert(arguments.end(), row.drive.begin(), row.drive.end());
+    const Outcome mapped = run(arguments);
+    ASSERT_EQ(mapped.exit, 0) << mapped.err;
+    const json warnings = json::parse(mapped.out).at("warnings");
+    const auto says = [&](const json& warning) {
+      return warning.get<std::string>().find(row.warning) != std::string::npos;
+    };
+    EXPECT_TRUE(std::any_of(warnings.begin(), warnings.end(), says)) << warnings;
+    EXPECT_NE(mapped.err.find(row.warning), std::string::npos) << mapped.err;
+  }
+}
+
+TEST_F(FwhostTest, ThePlugInsLogIsShownBoundedUnlessVerbose) {
+  // The plug-in logs the whole unreadable input as one of its records.
+  spit(dir_ / "long.xml", "<Object " + std::string(100000, 'x'));
+  const Outcome bounded = run({"map", "long.xml"});
+  EXPECT_EQ(bounded.exit, 3);
+  const auto shown = lines(bounded.err);
+  ASSERT_EQ(shown.size(), 4u) << bounded.err;
+  EXPECT_LE(shown[1].size(), 300u);
+  EXPECT_NE(shown[2].find(" more bytes of plug-in log; --verbose shows all)"), std::string::npos);
+  EXPECT_NE(shown[3].find("long.xml (not XML: line 1: "), std::string::npos) << shown[3];
+
+  const Outcome verbose = run({"--verbose", "map", "long.xml"});
+  EXPECT_GT(verbose.err.size(), 100000u);
+}
+
+TEST_F(FwhostTest, AFailedWriteToStandardOutputIsAnError) {
+  for (const fs::path& output : {fs::path("/dev/full"), fs::path()}) {
+    SCOPED_TRACE(output);
+    const Outcome failed = run({"map", example("current"), "--json"}, "/dev/null", output);
+    EXPECT_EQ(failed.exit, 2);
+    EXPECT_NE(failed.err.find("standard output: cannot write: "), std::string::npos) << failed.err;
+  }
+}
+
 TEST_F(FwhostTest, FailuresExitWithTheirCodeAndOneLineNamingTheCulprit) {
   spit(dir_ / "malformed.xml", "<Object category=\"attributeList\"><Property");
   spit(dir_ / "malformed.json", "[{]");
+  spit(dir_ / "afile", "");
   struct Row {
     std::vector<std::string> arguments;
     int exit;
@@ -275,28 +499,35 @@ TEST_F(FwhostTest, FailuresExitWithTheirCodeAndOneLineNamingTheCulprit) {
        2,
        "no export GetTargetFirmwareMappingAttributes",
        false},
-      {{"map", "malformed.xml", "--json"}, 3, "malformed.xml: plug-in", true},
-      {{"map", "malformed.xml", "--xml"}, 3, "malformed.xml: plug-in", true},
-      {{"fetch", "REV1"}, 2, "no image named REV1", false},
+      {{"map", "malformed.xml", "--json"}, 3, "malformed.xml (not XML: line 1: ", true},
+      {{"plan", "malformed.xml", "-o", "p"}, 3, "refused this drive description (36", true},
+      {{"fetch", "REV1", "--json"}, 2, "no image named REV1", false},
+      {{"fetch", FWPROVIDER_IMAGE_1, "-o", "afile"}, 2, "afile: exists with other content", false},
       {{"--plugin", STUB_ODD_PLUGIN, "info", "--json"}, 3, "not XML", false},
-      {{"--plugin", STUB_ODD_PLUGIN, "map", "--set", "A=1"},
+      {{"--plugin", STUB_ODD_PLUGIN, "map", example("update-available")},
        3,
        "kept asking for a larger buffer",
        false},
-      {{"--plugin", STUB_ODD_PLUGIN, "fetch", "x"}, 2, "no image named x", false},
       {{"scan", "--sysfs-root", "nosuchdir"}, 2, "nosuchdir", false},
+      {{"plan", example("update-available"), "-o", "afile", "--dry-run"},
+       2,
+       "afile: is a regular file, not a folder",
+       false},
+      {{"verify", "nosuchdir", "--json"}, 2, "nosuchdir: is no folder", false},
       {{}, 1, "subcommand", false},
-      {{"map"}, 1, "FILE or --set", false},
-      {{"map", "a.xml", "--set", "A=1"}, 1, "FILE or --set", false},
+      {{"map"}, 1, "--set settings (see fwhost map --help)", false},
       {{"map", "a.xml", "--json", "--xml"}, 1, "excludes", false},
       {{"describe", "--set", "A"}, 1, "--set A:", false},
-      {{"describe", "--set", "A:float=1"}, 1, "unknown type float", false},
+      {{"describe", "--set", "A:float=1", "--json"}, 1, "unknown type float", false},
       {{"plan", "a.xml"}, 1, "--output", false},
       {{"scan", "--set", "SerialNumber=x"}, 1, "--set SerialNumber: scan reads it", false},
       {{"scan", "--attributes", "malformed.json"},
        2,
        "malformed.json: not JSON: parse error at line 1, column 3",
        false},
+      {{"plan", "a.xml", "-o", ""}, 1, "--output: needs a non-empty value", false},
+      {{"fetch", "x", "-o", "-", "--json"}, 1, "would both use standard output", false},
+      {{"help", "nosuch"}, 1, "no command nosuch", false},
   };
   for (const Row& row : rows) {
     std::string command;
@@ -304,12 +535,17 @@ TEST_F(FwhostTest, FailuresExitWithTheirCodeAndOneLineNamingTheCulprit) {
     SCOPED_TRACE(command);
     const Outcome failed = run(row.arguments);
     EXPECT_EQ(failed.exit, row.exit) << failed.err;
-    EXPECT_EQ(failed.out, "");
     const auto errors = lines(failed.err);
     ASSERT_FALSE(errors.empty());
     EXPECT_EQ(errors.size() > 1, row.pluginLogs) << failed.err;
     EXPECT_EQ(errors.back().rfind("fwhost: ", 0), 0u);
     EXPECT_NE(errors.back().find(row.named), std::string::npos) << errors.back();
+    if (std::find(row.arguments.begin(), row.arguments.end(), "--json") == row.arguments.end()) {
+      EXPECT_EQ(failed.out, "");
+    } else {
+      EXPECT_EQ(json::parse(failed.out),
+                json({{"error", {{"exit_code", row.exit}, {"message", errors.back().substr(8)}}}}));
+    }
   }
 }
 
@@ -364,7 +600,8 @@ TEST_F(FwhostTest, ScanMapsEachDriveAsItIdentifiesItself) {
   const Outcome scanned =
       run({"scan", "--sysfs-root", sys, "--json", "--attributes", "fleet.json"});
   EXPECT_EQ(scanned.exit, 2) << scanned.err;
-  EXPECT_EQ(lines(scanned.err).back(), "fwhost: 1 of 7 drives could not be read (see their rows)");
+  EXPECT_EQ(lines(scanned.err).back(),
+            "fwhost: 1 of 7 drives could not be read or planned (see their rows)");
   struct Row {
     const char* device;
     const char* source;
@@ -406,7 +643,8 @@ TEST_F(FwhostTest, ScanMapsEachDriveAsItIdentifiesItself) {
     EXPECT_EQ(drive.at("serial"), row.serial);
     EXPECT_EQ(drive.at("firmware"), row.firmware);
     EXPECT_EQ(drive.at("verdict"), row.verdict);
-    ASSERT_EQ(drive.at("warnings").size(), row.warning ? 1u : 0u);
+    // The description's own warnings may follow, for a drive without vendor attributes.
+    ASSERT_EQ(drive.at("warnings").empty(), row.warning == nullptr) << drive.dump();
     if (row.warning) {
       const std::string warning = drive["warnings"][0];
       EXPECT_NE(warning.find(row.warning), std::string::npos) << warning;
@@ -429,6 +667,34 @@ TEST_F(FwhostTest, ScanMapsEachDriveAsItIdentifiesItself) {
                              "--attributes", kExamples + "/fleet-attributes.json"});
   ASSERT_EQ(fleet.exit, 0) << fleet.err;
   EXPECT_EQ(json::parse(fleet.out).at(0).at("verdict"), "update-available");
+}
+
+TEST_F(FwhostTest, ScanPlansEachDriveWithAnUpdateAsPlanDoes) {
+  const std::string sys = makeSysfsTree(dir_ / "sys").string();
+  const std::vector<std::string> scan = {"scan",         "--sysfs-root",
+                                         sys,            "--attributes",
+                                         kExamples + "/fleet-attributes.json",
+                                         "--plan",       "plans"};
+  ASSERT_EQ(run({"plan", example("update-available"), "-o", "single"}).exit, 0);
+  for (const char* pass : {"first", "rerun"}) {
+    SCOPED_TRACE(pass);
+    const Outcome planned = run(scan);
+    EXPECT_EQ(planned.exit, 2) << planned.err;  // sdd cannot be read
+    const auto printed = lines(planned.out);
+    ASSERT_EQ(printed.size(), 15u) << planned.out;
+    EXPECT_EQ(printed[8].rfind("nvme2: update to REV1: 3 packages, ", 0), 0u) << printed[8];
+    EXPECT_EQ(printed[9], "nvme10: no plan: no update offered");
+    EXPECT_EQ(printed[10].rfind("sda: update to REV1: ", 0), 0u) << printed[10];
+    EXPECT_EQ(printed[13], "sdd: no plan: unreadable");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "plans"), fs::directory_iterator()), 2);
+    for (const char* folder : {"nvme2-QM24A0001", "sda-QM24B0002"}) {
+      const fs::path plan = dir_ / "plans" / folder;
+      EXPECT_EQ(slurp(plan / "SHA256SUMS"), slurp(dir_ / "single" / "SHA256SUMS")) << folder;
+      const json manifest = json::parse(slurp(plan / "manifest.json"));
+      EXPECT_EQ(std::string(folder).substr(std::string(folder).find('-') + 1),
+                manifest.at("drive").at("SerialNumber"));
+    }
+  }
 }
 
 TEST_F(FwhostTest, ScanRefusesVendorAttributesThatCouldReachTheWrongDrive) {
