@@ -104,7 +104,8 @@ int main(int argc, char** argv) {
   } catch (const fwhost::HostError& error) {
     const bool usage = error.code() == ExitCode::usage;
     return fail(error.code(),
-                error.what() + (usage ? " (see " + helpHint(app) + ")" : std::string()), json);
+                error.what() + (usage ? " (see " + helpHint(app) + ")" : std::string()),
+                json && !error.answered());
   } catch (const std::exception& error) {
     // Failures of the file system library and the like: they concern files, so input errors.
     return fail(ExitCode::input, error.what(), json);
