@@ -84,7 +84,7 @@ TEST_F(PluginTest, EachImageByExactName) {
 }
 
 TEST_F(PluginTest, UnknownNamesGiveNoBytes) {
-  const std::string unknown[] = {"3rev1_h2l018t2pb_256", "3REV1_H2L018T2PB_256 ", "REV1", "",
+  const std::string unknown[] = {"3rev1_h2l018t2pb_256", "3REV1_H2L018T2PB_256 ", "3REV1_H2L018T2PB_25", "REV1", "",
                                  std::string("\0" "3REV1_H2L018T2PB_256", 21)};
   for (const std::string& name : unknown) {
     uint8_t buffer[4] = {7, 7, 7, 7};
