@@ -48,9 +48,9 @@ std::unique_ptr<XmlElement> fromTree(const std::string& name, const ptree& node)
   auto* object = dynamic_cast<XmlObject*>(element.get());
   auto* message = dynamic_cast<XmlMessage*>(element.get());
   for (const auto& [childName, child] : node) {
-    if ((list && childName != "Object") || (!list && !object && !message)) continue;
+    const bool grouped = childName == "List" || childName == "Object" || childName == "Property";
+    if (list ? childName != "Object" : !(object || message) || !grouped) continue;
     std::unique_ptr<XmlElement> built = fromTree(childName, child);
-    if (!built) continue;
     if (list) {
       list->items.push_back(std::move(built));
       continue;
@@ -58,7 +58,8 @@ std::unique_ptr<XmlElement> fromTree(const std::string& name, const ptree& node)
     auto& lists = object ? object->lists : message->lists;
     auto& objects = object ? object->objects : message->objects;
     auto& properties = object ? object->properties : message->properties;
-    (childName == "List" ? lists : childName == "Object" ? objects : properties).push_back(std::move(built));
+    auto& group = childName == "List" ? lists : childName == "Object" ? objects : properties;
+    group.push_back(std::move(built));
   }
   return element;
 }
