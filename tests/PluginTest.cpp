@@ -169,17 +169,13 @@ TEST_F(PluginTest, TextProtocolAtTheExactSizes) {
 }
 
 TEST_F(PluginTest, InputThatDescribesNoDriveAnswers36) {
-  std::string deep;
-  for (int i = 0; i < 300; ++i) deep += "<Object>";
+  // XmlConverterTest holds the other documents that read as no tree.
   const std::string inputs[] = {
       "",
       std::string("\0<Object/>", 10),
       "hello",
-      "<Object><Property",
-      "<!-- c --><Object/>",
       "<List><Object/></List>",
       "<Property category=\"attribute\" name=\"Firmware\" type=\"string\" value=\"x\"/>",
-      deep,
   };
   QuietStdout quiet;
   for (const std::string& input : inputs) {
