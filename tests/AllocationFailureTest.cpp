@@ -1,6 +1,7 @@
 // Every allocation of a whole mapping call and a whole configuration call made to fail in turn,
 // first one at a time and then from that one on: each call ends in 36 with *bufferLength
 // untouched or in the right answer, leaks nothing and reports nothing the code does not document.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -8,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include "orv/core/Payload.h"
+#include "orv/core/Platform.h"
+#include "orv/core/xml/XmlProperty.h"
 #include "provider/fwprovider.h"
 #include "tests/AllocationFailures.h"
 #include "tests/ReportCapture.h"
@@ -142,5 +146,38 @@ TEST_P(AllocationFailureTest, MemoryRunningOutForGoodThrowsNothingIntoTheHost) {
 INSTANTIATE_TEST_SUITE_P(Calls, AllocationFailureTest,
                          ::testing::Values(Row{"mapping", mapDrive}, Row{"configuration", describeLibrary}),
                          [](const ::testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
+
+// The same replaced operator delete, and the aligned seam's observer, see what each release gives
+// back. Too long to sit inside a string object, so each copy has a heap block of its own.
+const std::string kSecret = "a value that no released block may still hold";
+const void* watchedPayload = nullptr;
+int unwipedReleases = 0;
+
+// Its second half: a string that hands its block on writes a NUL over the first byte.
+bool holdsSecret(const void* memory, size_t size) {
+  const char* bytes = static_cast<const char*>(memory);
+  const auto half = kSecret.begin() + kSecret.size() / 2;
+  return std::search(bytes, bytes + size, half, kSecret.end()) != bytes + size;
+}
+
+TEST(ReleaseTest, PayloadsAndAttributeValuesAreWipedBeforeRelease) {
+  auto property = std::make_unique<orv::core::xml::XmlProperty>();
+  orv::core::Payload payload(reinterpret_cast<const uint8_t*>(kSecret.data()),
+                             static_cast<uint32_t>(kSecret.size()));
+  watchedPayload = payload.data();
+  watchReleases([](const void* memory, size_t size) { unwipedReleases += holdsSecret(memory, size); });
+  orv::core::platform::setReleaseObserver([](const void* memory) {
+    if (memory != watchedPayload) return;
+    const auto* bytes = static_cast<const uint8_t*>(memory);
+    unwipedReleases += !std::all_of(bytes, bytes + kSecret.size(), [](uint8_t b) { return b == 0; });
+  });
+  property->setAttribute("value", kSecret);
+  property->setAttribute("value", kSecret);  // the replaced value is released
+  property.reset();
+  payload = orv::core::Payload();
+  watchReleases(nullptr);
+  orv::core::platform::setReleaseObserver(nullptr);
+  EXPECT_EQ(unwipedReleases, 0);
+}
 
 }  // namespace

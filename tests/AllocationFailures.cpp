@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <new>
 
+#include <malloc.h>
+
 #include "orv/core/Platform.h"
 
 namespace {
@@ -16,6 +18,15 @@ std::atomic<uint64_t> seenNew{0};
 std::atomic<uint64_t> seenAligned{0};
 std::atomic<bool> failed{false};
 std::atomic<int64_t> live{0};
+std::atomic<ReleaseWatch> releaseWatch{nullptr};
+
+size_t usableSize(void* memory) {
+#if defined(_WIN32)
+  return _msize(memory);
+#else
+  return malloc_usable_size(memory);
+#endif
+}
 
 bool shouldFail() {
   const uint64_t number = ++seen;
@@ -54,6 +65,8 @@ bool AllocationFailures::injected() const { return failed; }
 
 int64_t liveAllocations() { return live; }
 
+void watchReleases(ReleaseWatch watch) { releaseWatch = watch; }
+
 // Every form that a sanitizer's runtime would otherwise supply is replaced, so that no block is
 // allocated by one family and released by the other.
 void* operator new(std::size_t size) {
@@ -84,6 +97,7 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
 void operator delete(void* memory) noexcept {
   if (memory == nullptr) return;
   --live;
+  if (const ReleaseWatch watch = releaseWatch.load()) watch(memory, usableSize(memory));
   std::free(memory);
 }
 

@@ -4,6 +4,7 @@
 #ifndef FWPROVIDER_TESTS_ALLOCATIONFAILURES_H
 #define FWPROVIDER_TESTS_ALLOCATIONFAILURES_H
 
+#include <cstddef>
 #include <cstdint>
 
 // While alive, counts allocations from 1 and fails the one numbered failAt (0: none), or with
@@ -23,5 +24,9 @@ class AllocationFailures {
 
 // Blocks from operator new not yet deleted, over the life of the process.
 int64_t liveAllocations();
+
+// While set, shown every block from operator new, with its usable size, just before it is freed.
+using ReleaseWatch = void (*)(const void* memory, size_t size);
+void watchReleases(ReleaseWatch watch);
 
 #endif

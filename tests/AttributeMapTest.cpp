@@ -99,8 +99,9 @@ TEST(AttributeMapTest, KeyedReadsIgnoreCaseAndTakeTheFirstInOrder) {
   AttributeMap map;
   writeStringAttribute(map, Attribute("ModelNumber", "", "string"), "first");
   writeStringAttribute(map, Attribute("MODELNUMBER", "", "string"), "second");
-  const std::string expected = keysOf(map)[0] == "ModelNumber" ? "first" : "second";
-  EXPECT_EQ(readStringAttribute(map, Attribute("modelnumber", "x", "uint8")), expected);
+  // One bucket holds both, the newer first.
+  ASSERT_EQ(keysOf(map), (std::vector<std::string>{"MODELNUMBER", "ModelNumber"}));
+  EXPECT_EQ(readStringAttribute(map, Attribute("modelnumber", "x", "uint8")), "second");
   EXPECT_EQ(readStringAttribute(map, Attribute("Missing", "", "string")), "");
 
   writeUint64Attribute(map, makeStatusAttribute(), 65);

@@ -59,6 +59,9 @@ TEST(AttributeTest, RenderingByTypeName) {
     EXPECT_EQ(typed(row.type, row.bytes).valueText(), row.text) << row.type;
   }
   EXPECT_EQ(Attribute("A", "A", "hexValue").valueText(), "");  // no storage at all
+  EXPECT_EQ(typed("vectorOfStrings", {'a', '~', '~', 'b', 0}).valueTextList(),
+            (std::vector<std::string>{"a", "", "b"}));
+  EXPECT_TRUE(typed("vectorOfStrings", {0}).valueTextList().empty());
 }
 
 TEST(AttributeTest, SettersStoreLittleEndianWhateverTheType) {
@@ -83,16 +86,6 @@ TEST(AttributeTest, SettersStoreLittleEndianWhateverTheType) {
     EXPECT_EQ(bytesOf(attribute), row.bytes);
     EXPECT_EQ(attribute.type(), "double");
   }
-}
-
-TEST(AttributeTest, TextListRoundTrip) {
-  Attribute list("P", "P", "vectorOfStrings");
-  list.setTextList({"a", "", "b"});
-  EXPECT_EQ(list.valueText(), "a~~b");
-  EXPECT_EQ(list.valueTextList(), (std::vector<std::string>{"a", "", "b"}));
-  list.setTextList({});
-  EXPECT_EQ(list.valueText(), "");
-  EXPECT_TRUE(list.valueTextList().empty());
 }
 
 TEST(AttributeTest, CopiesKeepTheirOwnValuesAfterASetter) {

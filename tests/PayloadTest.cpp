@@ -63,15 +63,6 @@ TEST(PayloadTest, SizedPayloadReadsZeroAndBoundsIndex) {
   expectOutOfBounds(Payload(), 0);
 }
 
-TEST(PayloadTest, FromBytesHoldsACopy) {
-  uint8_t bytes[] = {1, 2, 3, 250};
-  const Payload payload(bytes, 4);
-  bytes[0] = 9;
-  ASSERT_EQ(payload.size(), 4u);
-  EXPECT_EQ(payload.at(0), 1);
-  EXPECT_EQ(payload.at(3), 250);
-}
-
 TEST(PayloadTest, CopiesShareBytesAndOutliveEachOther) {
   auto first = std::make_unique<Payload>(3);
   const Payload copy = *first;

@@ -25,23 +25,24 @@ TEST(ReportTest, PrefixReducesPathAndQualifiedName) {
   }
 }
 
-TEST(ReportTest, FatalIsLoggedAndEchoedWithoutTerminator) {
-  ReportCapture capture;
-  reportFatal({"a/F.cpp", 12, "ns::f"}, "first");
-  reportFatal({"a/F.cpp", 13, "ns::f"}, "second");
-  EXPECT_EQ(capture.echo(), "[fatal] F.cpp(12) f: first[fatal] F.cpp(13) f: second");
-  ASSERT_EQ(capture.records().size(), 2u);
-  EXPECT_EQ(capture.records()[0].severity, boost::log::trivial::fatal);
-  EXPECT_EQ(capture.records()[0].message, "F.cpp(12) f: first");
-}
-
-TEST(ReportTest, ErrorIsLoggedOnly) {
-  ReportCapture capture;
-  reportError({"F.cpp", 3, "g"}, "bad");
-  EXPECT_EQ(capture.echo(), "");
-  ASSERT_EQ(capture.records().size(), 1u);
-  EXPECT_EQ(capture.records()[0].severity, boost::log::trivial::error);
-  EXPECT_EQ(capture.records()[0].message, "F.cpp(3) g: bad");
+TEST(ReportTest, FatalIsLoggedAndEchoedErrorIsLoggedOnly) {
+  const struct {
+    void (*report)(const SourceLocation&, const std::string&);
+    boost::log::trivial::severity_level severity;
+    std::string echo;
+  } rows[] = {
+      {reportFatal, boost::log::trivial::fatal, "[fatal] F.cpp(12) f: first[fatal] F.cpp(13) f: second"},
+      {reportError, boost::log::trivial::error, ""},
+  };
+  for (const auto& row : rows) {
+    ReportCapture capture;
+    row.report({"a/F.cpp", 12, "ns::f"}, "first");
+    row.report({"a/F.cpp", 13, "ns::f"}, "second");
+    EXPECT_EQ(capture.echo(), row.echo);
+    ASSERT_EQ(capture.records().size(), 2u);
+    EXPECT_EQ(capture.records()[0].severity, row.severity);
+    EXPECT_EQ(capture.records()[1].message, "F.cpp(13) f: second");
+  }
 }
 
 TEST(ReportTest, FatalEchoSurvivesDisabledLogging) {

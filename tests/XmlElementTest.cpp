@@ -197,14 +197,5 @@ TEST(XmlElementTest, IsEmpty) {
   }
 }
 
-TEST(XmlElementTest, GetAttributeNeverAdds) {
-  auto property = make<XmlProperty>({{"name", "n"}});
-  EXPECT_EQ(property->getAttribute("absent"), "");
-  EXPECT_EQ(property->getAttribute("Name"), "");
-  EXPECT_EQ(property->attributes.size(), 1u);
-  EXPECT_EQ(property->getAttribute("name"), "n");
-
-}
-
 }  // namespace
 }  // namespace orv::core::xml

@@ -13,6 +13,7 @@ namespace orv::core::platform {
 namespace {
 
 std::atomic<AllocationFailure> allocationFailure{nullptr};
+std::atomic<ReleaseObserver> releaseObserver{nullptr};
 
 #if defined(_WIN32)
 // Only valid requests reach memcpy_s: the runtime's default handler would end the process on a
@@ -62,7 +63,10 @@ void* alignedAllocate(uint64_t size, uint64_t alignment) {
   return allocateAligned(size, alignment);
 }
 
-void alignedRelease(void* memory) { releaseAligned(memory); }
+void alignedRelease(void* memory) {
+  if (const ReleaseObserver observe = releaseObserver.load()) observe(memory);
+  releaseAligned(memory);
+}
 
 void wipe(void* memory, size_t size) {
   std::memset(memory, 0, size);
@@ -71,5 +75,7 @@ void wipe(void* memory, size_t size) {
 }
 
 void setAllocationFailure(AllocationFailure decide) { allocationFailure.store(decide); }
+
+void setReleaseObserver(ReleaseObserver observe) { releaseObserver.store(observe); }
 
 }  // namespace orv::core::platform

@@ -27,6 +27,10 @@ void wipe(void* memory, size_t size);
 using AllocationFailure = bool (*)(uint64_t size);
 void setAllocationFailure(AllocationFailure decide);
 
+// Test seam: while set, shown every aligned block just before it is released.
+using ReleaseObserver = void (*)(const void* memory);
+void setReleaseObserver(ReleaseObserver observe);
+
 }  // namespace orv::core::platform
 
 #endif
