@@ -7,7 +7,7 @@
 namespace fwhost {
 
 Plugin openPlugin(const HostOptions& host) {
-  return Plugin(host.plugin.empty() ? defaultPluginPath() : std::filesystem::path(host.plugin));
+  return Plugin(host.plugin.empty() ? defaultPluginPath() : std::filesystem::u8path(host.plugin));
 }
 
 void printJson(const nlohmann::ordered_json& document) {

@@ -28,10 +28,10 @@ void addFetchCommand(CLI::App& app, const HostOptions& host) {
     const std::string bytes = plugin.image(options->name);
     if (bytes.empty()) {
       throw HostError(ExitCode::input,
-                      plugin.path().string() + ": has no image named " + options->name);
+                      plugin.path().u8string() + ": has no image named " + options->name);
     }
     const std::string file = options->file.empty() ? options->name + ".bin" : options->file;
-    writeFileAtomically(file, bytes);
+    writeFileAtomically(std::filesystem::u8path(file), bytes);
     std::cout << fileLine(file, bytes.size(), sha256Hex(bytes)) << '\n';
   });
 }

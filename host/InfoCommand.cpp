@@ -14,7 +14,7 @@ void addInfoCommand(CLI::App& app, const HostOptions& host) {
   command->add_flag("--json", *json, "print one object mapping each attribute name to its value");
   command->callback([&host, json] {
     const Plugin plugin = openPlugin(host);
-    const auto properties = readAnswer(plugin.configuration(), plugin.path().string());
+    const auto properties = readAnswer(plugin.configuration(), plugin.path().u8string());
     if (*json) {
       nlohmann::ordered_json values = nlohmann::ordered_json::object();
       for (const AnswerProperty& property : properties) values[property.name] = property.value;

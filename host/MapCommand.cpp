@@ -43,7 +43,7 @@ void addMapCommand(CLI::App& app, const HostOptions& host) {
     const DriveText drive = readDrive(options->drive);
     const Plugin plugin = openPlugin(host);
     const std::string document = plugin.mapping(drive.xml, drive.origin);
-    const MappingAnswer answer = readMappingAnswer(document, plugin.path().string());
+    const MappingAnswer answer = readMappingAnswer(document, plugin.path().u8string());
     if (options->xml) {
       std::cout << document << '\n';
     } else if (options->json) {

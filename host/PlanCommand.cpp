@@ -41,7 +41,7 @@ bool isPlainFileName(const std::string& name) {
 std::vector<PlannedFile> planFiles(const Plugin& plugin, const MappingAnswer& answer,
                                    const fs::path& directory) {
   if (answer.packages.empty()) {
-    throw HostError(ExitCode::plugin, plugin.path().string() +
+    throw HostError(ExitCode::plugin, plugin.path().u8string() +
                                           ": answered inconsistently (an update without packages)");
   }
   std::vector<PlannedFile> files;
@@ -49,12 +49,12 @@ std::vector<PlannedFile> planFiles(const Plugin& plugin, const MappingAnswer& an
   for (const std::string& name : answer.packages) {
     std::string bytes = isPlainFileName(name) ? plugin.image(name) : std::string();
     if (bytes.empty()) {
-      throw HostError(ExitCode::plugin, plugin.path().string() +
+      throw HostError(ExitCode::plugin, plugin.path().u8string() +
                                             ": answered inconsistently (package " + name +
                                             " cannot be fetched)");
     }
     const std::string file = name + ".bin";
-    files.push_back(plannedFile(directory / file, std::move(bytes)));
+    files.push_back(plannedFile(directory / fs::u8path(file), std::move(bytes)));
     packages.push_back({{"order", packages.size() + 1},
                         {"name", name},
                         {"file", file},
@@ -82,23 +82,24 @@ void addPlanCommand(CLI::App& app, const HostOptions& host) {
     const DriveText drive = readDrive(options->drive);
     const Plugin plugin = openPlugin(host);
     const MappingAnswer answer =
-        readMappingAnswer(plugin.mapping(drive.xml, drive.origin), plugin.path().string());
+        readMappingAnswer(plugin.mapping(drive.xml, drive.origin), plugin.path().u8string());
     if (answer.verdict != Verdict::updateAvailable) {
       std::cout << "nothing written: " << verdictWords(answer.verdict) << " (status "
                 << answer.status << "), no update to fetch\n";
       return;
     }
-    const std::vector<PlannedFile> files = planFiles(plugin, answer, options->directory);
+    const fs::path directory = fs::u8path(options->directory);
+    const std::vector<PlannedFile> files = planFiles(plugin, answer, directory);
     for (const PlannedFile& file : files) {
       if (!options->force && fs::exists(file.path)) {
-        throw HostError(ExitCode::input, file.path.string() + ": exists; use --force to overwrite");
+        throw HostError(ExitCode::input, file.path.u8string() + ": exists; use --force to overwrite");
       }
     }
-    if (!options->dryRun) fs::create_directories(options->directory);
+    if (!options->dryRun) fs::create_directories(directory);
     for (const PlannedFile& file : files) {
       if (!options->dryRun) writeFileAtomically(file.path, file.bytes);
       std::cout << (options->dryRun ? "would write " : "wrote ")
-                << fileLine(file.path.string(), file.bytes.size(), file.sha256) << '\n';
+                << fileLine(file.path.u8string(), file.bytes.size(), file.sha256) << '\n';
     }
   });
 }

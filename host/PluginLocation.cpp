@@ -23,7 +23,7 @@ std::filesystem::path defaultPluginPath() {
   std::string tried;
   for (const auto& candidate : candidates) {
     if (std::filesystem::exists(candidate)) return candidate;
-    tried += (tried.empty() ? "" : ", ") + candidate.string();
+    tried += (tried.empty() ? "" : ", ") + candidate.u8string();
   }
   throw HostError(ExitCode::input,
                   "no plug-in found (looked for " + tried + "); use --plugin PATH");

@@ -31,7 +31,7 @@ void addScanCommand(CLI::App& app, const HostOptions& host) {
   command->callback([&host, options] {
     // The kernel knows model, serial and firmware; the vendor attributes come from --set.
     const DriveDescription vendor = describe(options->settings);
-    const auto drives = scanDrives(options->sysfsRoot);
+    const auto drives = scanDrives(std::filesystem::u8path(options->sysfsRoot));
     const Plugin plugin = openPlugin(host);
     nlohmann::ordered_json entries = nlohmann::ordered_json::array();
     std::vector<TableRow> rows;
@@ -41,7 +41,7 @@ void addScanCommand(CLI::App& app, const HostOptions& host) {
       description.set("SerialNumber", "string", drive.serial);
       description.set("Firmware", "string", drive.firmware);
       const MappingAnswer answer = readMappingAnswer(
-          plugin.mapping(description.xml(), drive.device), plugin.path().string());
+          plugin.mapping(description.xml(), drive.device), plugin.path().u8string());
       nlohmann::ordered_json entry = {{"device", drive.device},
                                       {"model", drive.model},
                                       {"serial", drive.serial},

@@ -37,12 +37,12 @@ std::vector<fs::path> sortedEntries(const fs::path& directory) {
 
 std::vector<ScannedDrive> scanDrives(const fs::path& root) {
   if (!fs::is_directory(root))
-    throw HostError(ExitCode::input, root.string() + ": no sysfs tree there");
+    throw HostError(ExitCode::input, root.u8string() + ": no sysfs tree there");
   std::vector<ScannedDrive> drives;
   for (const fs::path& controller : sortedEntries(root / "class" / "nvme")) {
     const auto model = readAttribute(controller / "model");
     if (!model) continue;
-    drives.push_back({controller.filename().string(), *model,
+    drives.push_back({controller.filename().u8string(), *model,
                       readAttribute(controller / "serial").value_or(""),
                       readAttribute(controller / "firmware_rev").value_or("")});
   }
@@ -51,7 +51,7 @@ std::vector<ScannedDrive> scanDrives(const fs::path& root) {
     const auto model = readAttribute(block / "device" / "model");
     const auto revision = readAttribute(block / "device" / "rev");
     if (!model || !revision) continue;
-    drives.push_back({block.filename().string(), *model, "", *revision});
+    drives.push_back({block.filename().u8string(), *model, "", *revision});
   }
   return drives;
 }

@@ -5,6 +5,7 @@
 
 #include "host/Commands.h"
 #include "host/HostError.h"
+#include "host/Startup.h"
 
 namespace {
 
@@ -40,8 +41,11 @@ int main(int argc, char** argv) {
   fwhost::addPlanCommand(app, host);
   fwhost::addScanCommand(app, host);
 
+  const std::vector<std::string> arguments = fwhost::startUp(argc, argv);
+  std::vector<const char*> pointers;
+  for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
   try {
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(pointers.size()), pointers.data());
   } catch (const CLI::ParseError& error) {
     return app.exit(error) == 0 ? exitWith(ExitCode::done) : exitWith(ExitCode::usage);
   } catch (const fwhost::HostError& error) {
