@@ -7,6 +7,9 @@
 #include "host/DriveInput.h"
 #include "host/SysfsScan.h"
 #include "host/Table.h"
+#if defined(_WIN32)
+#include "host/discovery/PhysicalDrives.h"
+#endif
 
 namespace fwhost {
 namespace {
@@ -24,14 +27,22 @@ void addScanCommand(CLI::App& app, const HostOptions& host) {
   CLI::App* command = app.add_subcommand(
       "scan",
       "Map each NVMe and SATA/SCSI drive of this machine; --set adds Product, OEM, ConfigID");
+#if !defined(_WIN32)
   command->add_option("--sysfs-root", options->sysfsRoot, "sysfs tree to read")
       ->capture_default_str();
+#endif
   addSettingsOption(*command, options->settings);
   command->add_flag("--json", options->json, "print an array with one object per drive");
   command->callback([&host, options] {
     // The kernel knows model, serial and firmware; the vendor attributes come from --set.
     const DriveDescription vendor = describe(options->settings);
+#if defined(_WIN32)
+    const std::string searched = "\\\\.\\PhysicalDrive*";
+    const auto drives = scanPhysicalDrives();
+#else
+    const std::string& searched = options->sysfsRoot;
     const auto drives = scanDrives(std::filesystem::u8path(options->sysfsRoot));
+#endif
     const Plugin plugin = openPlugin(host);
     nlohmann::ordered_json entries = nlohmann::ordered_json::array();
     std::vector<TableRow> rows;
@@ -54,7 +65,7 @@ void addScanCommand(CLI::App& app, const HostOptions& host) {
     if (options->json) {
       printJson(entries);
     } else if (drives.empty()) {
-      std::cerr << "fwhost: " << options->sysfsRoot << ": no NVMe or SATA/SCSI drives found\n";
+      std::cerr << "fwhost: " << searched << ": no NVMe or SATA/SCSI drives found\n";
     } else {
       printTable(std::cout, {"DEVICE", "MODEL", "SERIAL", "FIRMWARE", "VERDICT", "TARGET"}, rows);
     }
