@@ -27,6 +27,9 @@ int main(int argc, char** argv) {
   app.name("fwhost");
   app.footer(kExitCodes);
   app.require_subcommand(1);
+  // The same options everywhere: on Windows CLI11 would take an argument such as /tmp/x.xml for
+  // an option.
+  app.allow_windows_style_options(false);
   app.fallthrough();
   app.failure_message([](const CLI::App*, const CLI::Error& error) {
     return "fwhost: " + std::string(error.what()) + " (see fwhost --help)\n";

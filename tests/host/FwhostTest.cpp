@@ -267,7 +267,7 @@ TEST_F(FwhostTest, FailuresExitWithTheirCodeAndOneLineNamingTheCulprit) {
     bool pluginLogs;  // the plug-in's own records come first on stderr
   };
   const Row rows[] = {
-      {{"map", "missing.xml", "--json"}, 2, "missing.xml: cannot read", false},
+      {{"map", "/nowhere/missing.xml", "--json"}, 2, "missing.xml: cannot read", false},
       {{"--plugin", "/nowhere/libfwprovider.so", "info"}, 2, "/nowhere/libfwprovider.so", false},
       {{"--plugin", kStubPartialPlugin, "info"},
        2,
