@@ -34,7 +34,7 @@ struct VerdictRow {
 };
 
 const VerdictRow kVerdicts[] = {
-    {FWPROVIDER_VERDICT_CURRENT, Verdict::current, "current", "firmware is current"},
+    {FWPROVIDER_VERDICT_CURRENT, Verdict::current, "current", "no update offered"},
     {FWPROVIDER_VERDICT_UPDATE_AVAILABLE, Verdict::updateAvailable, "update-available",
      "update available"},
     {FWPROVIDER_VERDICT_CONTACT_SUPPORT, Verdict::contactSupport, "contact-support",
@@ -93,9 +93,11 @@ MappingAnswer readMappingAnswer(const std::string& document, const std::string& 
 
 const char* verdictWords(Verdict verdict) { return row(verdict).words; }
 
+const char* verdictName(Verdict verdict) { return row(verdict).name; }
+
 nlohmann::ordered_json toJson(const MappingAnswer& answer) {
   return {{"status", answer.status},
-          {"verdict", row(answer.verdict).name},
+          {"verdict", verdictName(answer.verdict)},
           {"source", answer.source},
           {"destination", answer.destination},
           {"packages", answer.packages}};

@@ -35,11 +35,14 @@ std::vector<AnswerProperty> readAnswer(const std::string& document, const std::s
 // HostError (plugin) naming origin when the document lacks a known verdict.
 MappingAnswer readMappingAnswer(const std::string& document, const std::string& origin);
 
-// "firmware is current", "update available", "contact support".
+// "no update offered" (the plug-in answers it for every drive it does not update, so it
+// vouches for no firmware), "update available", "contact support".
 const char* verdictWords(Verdict verdict);
 
-// {"status", "verdict", "source", "destination", "packages"}; verdict "current",
-// "update-available" or "contact-support".
+// "current", "update-available" or "contact-support": the plug-in's names for its answers.
+const char* verdictName(Verdict verdict);
+
+// {"status", "verdict", "source", "destination", "packages"}; verdict as verdictName says.
 nlohmann::ordered_json toJson(const MappingAnswer& answer);
 
 }  // namespace fwhost

@@ -6,13 +6,29 @@
 #include "host/DriveInput.h"
 
 namespace fwhost {
+namespace {
+
+struct DescribeOptions {
+  std::vector<std::string> settings;
+  bool json = false;
+};
+
+}  // namespace
 
 void addDescribeCommand(CLI::App& app) {
-  auto settings = std::make_shared<std::vector<std::string>>();
+  auto options = std::make_shared<DescribeOptions>();
   CLI::App* command =
       app.add_subcommand("describe", "Print the drive description that --set settings make");
-  addSettingsOption(*command, *settings);
-  command->callback([settings] { std::cout << describe(*settings).xml(); });
+  addSettingsOption(*command, options->settings);
+  addJsonFlag(*command, options->json, "print {\"description\": XML}");
+  command->callback([options] {
+    const std::string xml = describe(options->settings).xml();
+    if (options->json) {
+      printJson({{"description", xml}});
+    } else {
+      std::cout << xml;
+    }
+  });
 }
 
 }  // namespace fwhost

@@ -13,14 +13,10 @@
 namespace fwhost {
 namespace {
 
-// The value types the plug-in reads; a Property of any other type would be skipped silently.
+// The value types the plug-in reads.
 const char* const kTypes[] = {"string",          "boolean",     "uint8",      "sint16", "uint16",
                               "sint32",          "uint32",      "sint64",     "uint64", "hexValue",
                               "vectorOfStrings", "bytepointer", "list_uint64"};
-
-bool isType(const std::string& type) {
-  return std::find(std::begin(kTypes), std::end(kTypes), type) != std::end(kTypes);
-}
 
 // "ModelNumber" reads "Model Number", "ConfigID" "Config ID", "TCGSupported" "TCG Supported".
 std::string displayName(const std::string& key) {
@@ -42,6 +38,10 @@ std::string displayName(const std::string& key) {
 
 }  // namespace
 
+bool isKnownType(const std::string& type) {
+  return std::find(std::begin(kTypes), std::end(kTypes), type) != std::end(kTypes);
+}
+
 void DriveDescription::set(const std::string& key, const std::string& type,
                            const std::string& value) {
   auto same = [&](const Attribute& attribute) { return attribute.key == key; };
@@ -62,7 +62,7 @@ void DriveDescription::set(const std::string& setting) {
   if (equals == std::string::npos || key.empty()) {
     throw HostError(ExitCode::usage, "--set " + setting + ": expected Key=Value or Key:type=Value");
   }
-  if (!isType(type)) {
+  if (!isKnownType(type)) {
     std::string known;
     for (const char* each : kTypes) known += (known.empty() ? "" : ", ") + std::string(each);
     throw HostError(ExitCode::usage,

@@ -7,6 +7,9 @@
 
 namespace fwhost {
 
+// True for the value types the plug-in reads; a Property of any other type it skips silently.
+bool isKnownType(const std::string& type);
+
 class DriveDescription {
  public:
   // Adds the attribute, or replaces the one with the same key; the type is one the plug-in reads.

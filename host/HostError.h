@@ -8,10 +8,11 @@
 namespace fwhost {
 
 enum class ExitCode : int {
-  done = 0,    // the command did its work, whatever the verdict
-  usage = 1,   // the command line is wrong
-  input = 2,   // a file or the plug-in cannot be read, loaded or written
-  plugin = 3,  // the plug-in refused the request or answered inconsistently
+  done = 0,      // the command did its work, whatever the verdict
+  usage = 1,     // the command line is wrong
+  input = 2,     // a file or the plug-in cannot be read, loaded or written
+  plugin = 3,    // the plug-in refused the request or answered inconsistently
+  mismatch = 3,  // verify: a plan folder does not hold what its manifest says
 };
 
 // Thrown to end a command; main prints what() as one line on stderr and exits with code().

@@ -35,21 +35,21 @@ void addMapCommand(CLI::App& app, const HostOptions& host) {
   auto options = std::make_shared<MapOptions>();
   CLI::App* command = app.add_subcommand("map", "Show the plug-in's target firmware for a drive");
   addDriveOptions(*command, options->drive);
-  CLI::Option* json =
-      command->add_flag("--json", options->json, "print the answer as a JSON object");
+  addJsonFlag(*command, options->json, "print the answer and the warnings as a JSON object");
   command->add_flag("--xml", options->xml, "print the plug-in's answer document unchanged")
-      ->excludes(json);
+      ->excludes("--json");
   command->callback([&host, options] {
     const DriveText drive = readDrive(options->drive);
     const Plugin plugin = openPlugin(host);
-    const std::string document = plugin.mapping(drive.xml, drive.origin);
-    const MappingAnswer answer = readMappingAnswer(document, plugin.path().u8string());
+    const MappedDrive mapped = mapDrive(plugin, drive);
     if (options->xml) {
-      std::cout << document << '\n';
+      std::cout << mapped.document << '\n';
     } else if (options->json) {
-      printJson(toJson(answer));
+      nlohmann::ordered_json answer = toJson(mapped.answer);
+      answer["warnings"] = mapped.warnings;
+      printJson(answer);
     } else {
-      printAnswer(answer);
+      printAnswer(mapped.answer);
     }
   });
 }

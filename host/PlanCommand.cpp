@@ -1,6 +1,12 @@
-// fwhost plan: every package of a drive's update, in flash order, with a manifest beside them.
+// fwhost plan: every package of a drive's update, in flash order, with SHA256SUMS and a
+// manifest beside them. The manifest is written last, so a folder that has one is complete.
+#include <algorithm>
+#include <ctime>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <memory>
+#include <optional>
 
 #include "host/Answer.h"
 #include "host/Commands.h"
@@ -8,23 +14,27 @@
 #include "host/Files.h"
 #include "host/HostError.h"
 #include "host/Sha256.h"
+#include "host/platform/SafeWrite.h"
 
 namespace fwhost {
 namespace {
 
 namespace fs = std::filesystem;
+using Json = nlohmann::ordered_json;
 
 struct PlanOptions {
   DriveInput drive;
   std::string directory;
   bool dryRun = false;
   bool force = false;
+  bool json = false;
 };
 
 struct PlannedFile {
   fs::path path;
   std::string bytes;
   std::string sha256;
+  WriteStep step = WriteStep::write;
 };
 
 PlannedFile plannedFile(fs::path path, std::string bytes) {
@@ -32,21 +42,40 @@ PlannedFile plannedFile(fs::path path, std::string bytes) {
   return {std::move(path), std::move(bytes), std::move(sha256)};
 }
 
-// Package names become file names, so a name that would leave the folder is refused.
-bool isPlainFileName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." &&
-         name.find_first_of("/\\") == std::string::npos;
+std::string utcNow() {
+  const std::time_t now = std::time(nullptr);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", std::gmtime(&now));
+  return text;
 }
 
-std::vector<PlannedFile> planFiles(const Plugin& plugin, const MappingAnswer& answer,
+Json manifestOf(const Plugin& plugin, const MappedDrive& mapped, const Json& packages) {
+  Json drive = Json::object();
+  for (const char* key : {"ModelNumber", "SerialNumber", "Firmware"}) {
+    const auto found = mapped.ruleAttributes.find(key);
+    drive[key] = found == mapped.ruleAttributes.end() ? Json(nullptr) : Json(found->second);
+  }
+  return {{"fwhost", FWHOST_VERSION},
+          {"created", utcNow()},
+          {"plugin", {{"path", plugin.path().u8string()}, {"version", pluginVersion(plugin)}}},
+          {"drive", drive},
+          {"verdict", verdictName(mapped.answer.verdict)},
+          {"status", mapped.answer.status},
+          {"destination", mapped.answer.destination},
+          {"packages", packages}};
+}
+
+// The packages in flash order, then SHA256SUMS, then manifest.json.
+std::vector<PlannedFile> planFiles(const Plugin& plugin, const MappedDrive& mapped,
                                    const fs::path& directory) {
-  if (answer.packages.empty()) {
+  if (mapped.answer.packages.empty()) {
     throw HostError(ExitCode::plugin, plugin.path().u8string() +
                                           ": answered inconsistently (an update without packages)");
   }
   std::vector<PlannedFile> files;
-  nlohmann::ordered_json packages = nlohmann::ordered_json::array();
-  for (const std::string& name : answer.packages) {
+  Json packages = Json::array();
+  std::string sums;
+  for (const std::string& name : mapped.answer.packages) {
     std::string bytes = isPlainFileName(name) ? plugin.image(name) : std::string();
     if (bytes.empty()) {
       throw HostError(ExitCode::plugin, plugin.path().u8string() +
@@ -60,11 +89,29 @@ std::vector<PlannedFile> planFiles(const Plugin& plugin, const MappingAnswer& an
                         {"file", file},
                         {"size", files.back().bytes.size()},
                         {"sha256", files.back().sha256}});
+    sums += files.back().sha256 + "  " + file + '\n';
   }
-  const nlohmann::ordered_json manifest = {
-      {"destination", answer.destination}, {"status", answer.status}, {"packages", packages}};
-  files.push_back(plannedFile(directory / "manifest.json", manifest.dump(2) + '\n'));
+  files.push_back(plannedFile(directory / "SHA256SUMS", sums));
+  files.push_back(plannedFile(directory / "manifest.json",
+                              manifestOf(plugin, mapped, packages).dump(2) + '\n'));
   return files;
+}
+
+// The manifest already there, when it differs from the planned one only in when it was made.
+std::optional<std::string> sameManifest(const PlannedFile& manifest) {
+  if (inspectPath(manifest.path).kind != PathKind::regularFile) return std::nullopt;
+  std::ifstream file(manifest.path, std::ios::binary);
+  std::string existing{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  const Json found = Json::parse(existing, nullptr, false);
+  Json planned = Json::parse(manifest.bytes);
+  if (found.is_object() && found.contains("created")) planned["created"] = found["created"];
+  if (found != planned) return std::nullopt;
+  return existing;
+}
+
+const char* stepWords(const PlannedFile& file, bool dryRun) {
+  if (file.step == WriteStep::keep) return "kept";
+  return dryRun ? "would write" : "wrote";
 }
 
 }  // namespace
@@ -72,34 +119,85 @@ std::vector<PlannedFile> planFiles(const Plugin& plugin, const MappingAnswer& an
 void addPlanCommand(CLI::App& app, const HostOptions& host) {
   auto options = std::make_shared<PlanOptions>();
   CLI::App* command = app.add_subcommand(
-      "plan", "Fetch every package of a drive's update into a folder, with manifest.json");
+      "plan",
+      "Fetch every package of a drive's update into a folder, with SHA256SUMS and "
+      "manifest.json; a rerun completes an interrupted plan");
   addDriveOptions(*command, options->drive);
   command->add_option("-o,--output", options->directory, "folder to write into, made when missing")
       ->required();
-  command->add_flag("--dry-run", options->dryRun, "print what would be written and write nothing");
-  command->add_flag("--force", options->force, "overwrite files that already exist");
-  command->callback([&host, options] {
+  command->add_flag("--dry-run", options->dryRun,
+                    "make every check and print what would be written, writing nothing");
+  command->add_flag("--force", options->force, "replace files that hold other bytes");
+  addJsonFlag(*command, options->json, "print one object with the heading and each file");
+  command->callback([command, &host, options] {
+    requireNonEmpty(*command, "--output", options->directory);
     const DriveText drive = readDrive(options->drive);
     const Plugin plugin = openPlugin(host);
-    const MappingAnswer answer =
-        readMappingAnswer(plugin.mapping(drive.xml, drive.origin), plugin.path().u8string());
+    const MappedDrive mapped = mapDrive(plugin, drive);
+    const MappingAnswer& answer = mapped.answer;
+    Json result = {{"verdict", verdictName(answer.verdict)},
+                   {"status", answer.status},
+                   {"destination", answer.destination},
+                   {"warnings", mapped.warnings}};
     if (answer.verdict != Verdict::updateAvailable) {
-      std::cout << "nothing written: " << verdictWords(answer.verdict) << " (status "
-                << answer.status << "), no update to fetch\n";
+      if (options->json) {
+        result["files"] = Json::array();
+        printJson(result);
+      } else {
+        printLine("nothing written: " + std::string(verdictWords(answer.verdict)) + " (status " +
+                  std::to_string(answer.status) + "), no update to fetch");
+      }
       return;
     }
     const fs::path directory = fs::u8path(options->directory);
-    const std::vector<PlannedFile> files = planFiles(plugin, answer, directory);
-    for (const PlannedFile& file : files) {
-      if (!options->force && fs::exists(file.path)) {
-        throw HostError(ExitCode::input, file.path.u8string() + ": exists; use --force to overwrite");
-      }
+    std::vector<PlannedFile> files = planFiles(plugin, mapped, directory);
+    prepareFolder(directory, false);
+    PlannedFile& manifest = files.back();
+    for (PlannedFile& file : files) {
+      if (&file != &manifest) file.step = decideWrite(file.path, file.bytes, options->force);
     }
-    if (!options->dryRun) fs::create_directories(directory);
+    const bool packagesChange =
+        std::any_of(files.begin(), files.end() - 1,
+                    [](const PlannedFile& file) { return file.step == WriteStep::write; });
+    // The same plan made earlier: its manifest stays, or is made anew after the packages.
+    if (auto existing = sameManifest(manifest); existing && !packagesChange) {
+      manifest = plannedFile(manifest.path, std::move(*existing));
+      manifest.step = WriteStep::keep;
+    } else if (!existing) {
+      manifest.step = decideWrite(manifest.path, manifest.bytes, options->force);
+    }
+    uint64_t total = 0;
+    for (size_t i = 0; i < answer.packages.size(); ++i) total += files[i].bytes.size();
+    const std::string heading = "update to " + answer.destination + ": " +
+                                std::to_string(answer.packages.size()) + " packages, " +
+                                std::to_string(total) + " bytes, into " + directory.u8string();
+    result["packages"] = answer.packages.size();
+    result["bytes"] = total;
+    result["directory"] = directory.u8string();
+    result["dry_run"] = options->dryRun;
+    if (!options->json) printLine(heading);
+    if (!options->dryRun) {
+      prepareFolder(directory, true);
+      // Until the packages are all in place, no manifest may claim a complete plan.
+      std::error_code error;
+      if (packagesChange && !fs::remove(manifest.path, error) && error)
+        throw HostError(ExitCode::input,
+                        manifest.path.u8string() + ": cannot remove: " + error.message());
+    }
+    Json written = Json::array();
     for (const PlannedFile& file : files) {
-      if (!options->dryRun) writeFileAtomically(file.path, file.bytes);
-      std::cout << (options->dryRun ? "would write " : "wrote ")
-                << fileLine(file.path.u8string(), file.bytes.size(), file.sha256) << '\n';
+      if (file.step == WriteStep::write && !options->dryRun) writeFileSafely(file.path, file.bytes);
+      const char* words = stepWords(file, options->dryRun);
+      if (!options->json)
+        printLine(words + (" " + fileLine(file.path.u8string(), file.bytes.size(), file.sha256)));
+      written.push_back({{"file", file.path.u8string()},
+                         {"size", file.bytes.size()},
+                         {"sha256", file.sha256},
+                         {"action", words}});
+    }
+    if (options->json) {
+      result["files"] = written;
+      printJson(result);
     }
   });
 }

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "host/HostError.h"
-#include "host/StdoutDiversion.h"
+#include "host/PluginLog.h"
 
 namespace fwhost {
 namespace {
@@ -29,17 +29,14 @@ void resolve(const PluginLibrary& library, const std::filesystem::path& path, co
   }
 }
 
-// call(buffer, &length) is one export call; its stdout output is sent to stderr.
+// call(buffer, &length) is one export call; what it writes to stdout goes to the log.
 template <typename Call>
-Reply negotiate(const std::filesystem::path& path, Call call) {
+Reply negotiate(const std::filesystem::path& path, bool verbose, Call call) {
+  const PluginLog log(verbose);
   std::string buffer(kFirstCapacity, '\0');
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     auto length = static_cast<uint32_t>(buffer.size());
-    uint32_t code = 0;
-    {
-      StdoutDiversion diversion;
-      code = call(buffer.data(), &length);
-    }
+    const uint32_t code = call(buffer.data(), &length);
     if (code == FWPROVIDER_BUFFER_TOO_SMALL && length > buffer.size()) {
       buffer.assign(length, '\0');
       continue;
@@ -72,14 +69,17 @@ std::string text(const std::filesystem::path& path, Reply reply, const std::stri
 }
 
 // Loading runs the plug-in's own start-up code, which may write to stdout too.
-PluginLibrary load(const std::filesystem::path& path) {
-  StdoutDiversion diversion;
+PluginLibrary load(const std::filesystem::path& path, bool verbose) {
+  const PluginLog log(verbose);
   return PluginLibrary(path);
 }
 
 }  // namespace
 
-Plugin::Plugin(const std::filesystem::path& path) : path_(path), library_(load(path)) {
+Plugin::Plugin(const std::filesystem::path& path, bool verbose)
+    : path_(std::filesystem::absolute(path).lexically_normal()),
+      verbose_(verbose),
+      library_(load(path_, verbose)) {
   if (!library_.loaded()) {
     throw HostError(ExitCode::input,
                     std::filesystem::exists(path)
@@ -93,7 +93,7 @@ Plugin::Plugin(const std::filesystem::path& path) : path_(path), library_(load(p
 
 std::string Plugin::configuration() const {
   return text(path_,
-              negotiate(path_,
+              negotiate(path_, verbose_,
                         [this](char* buffer, uint32_t* length) {
                           return configuration_(nullptr, 0, buffer, length);
                         }),
@@ -103,7 +103,7 @@ std::string Plugin::configuration() const {
 std::string Plugin::mapping(const std::string& description, const std::string& origin) const {
   const auto size = static_cast<uint32_t>(description.size());
   return text(path_,
-              negotiate(path_,
+              negotiate(path_, verbose_,
                         [&](char* buffer, uint32_t* length) {
                           return mapping_(description.data(), size, buffer, length);
                         }),
@@ -112,7 +112,7 @@ std::string Plugin::mapping(const std::string& description, const std::string& o
 
 std::string Plugin::image(const std::string& name) const {
   const auto size = static_cast<uint32_t>(name.size());
-  const Reply reply = negotiate(path_, [&](char* buffer, uint32_t* length) {
+  const Reply reply = negotiate(path_, verbose_, [&](char* buffer, uint32_t* length) {
     return binary_(name.data(), size, reinterpret_cast<uint8_t*>(buffer), length);
   });
   if (reply.code != FWPROVIDER_OK) {

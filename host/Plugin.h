@@ -6,16 +6,18 @@
 #include <filesystem>
 #include <string>
 
-#include "host/PluginLibrary.h"
+#include "host/platform/PluginLibrary.h"
 #include "provider/fwprovider.h"
 
 namespace fwhost {
 
 class Plugin {
  public:
-  // Loads the plug-in; HostError (input) when it cannot be loaded or lacks an export.
-  explicit Plugin(const std::filesystem::path& path);
+  // Loads the plug-in; HostError (input) when it cannot be loaded or lacks an export. What it
+  // writes to stdout is shown on stderr, all of it when verbose, else bounded.
+  Plugin(const std::filesystem::path& path, bool verbose);
 
+  // Absolute.
   const std::filesystem::path& path() const { return path_; }
 
   // The configuration document.
@@ -29,6 +31,7 @@ class Plugin {
 
  private:
   std::filesystem::path path_;
+  bool verbose_;
   PluginLibrary library_;
   GetTargetFirmwareMappingAttributesFn mapping_ = nullptr;
   GetFirmwareConfigurationAttributesFn configuration_ = nullptr;

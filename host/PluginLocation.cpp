@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "host/ExecutableDirectory.h"
+#include "host/platform/ExecutableDirectory.h"
 #include "host/HostError.h"
 
 namespace fwhost {

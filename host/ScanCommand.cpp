@@ -32,7 +32,7 @@ void addScanCommand(CLI::App& app, const HostOptions& host) {
       ->capture_default_str();
 #endif
   addSettingsOption(*command, options->settings);
-  command->add_flag("--json", options->json, "print an array with one object per drive");
+  addJsonFlag(*command, options->json, "print an array with one object per drive");
   command->callback([&host, options] {
     // The kernel knows model, serial and firmware; the vendor attributes come from --set.
     const DriveDescription vendor = describe(options->settings);
@@ -51,13 +51,14 @@ void addScanCommand(CLI::App& app, const HostOptions& host) {
       description.set("ModelNumber", "string", drive.model);
       description.set("SerialNumber", "string", drive.serial);
       description.set("Firmware", "string", drive.firmware);
-      const MappingAnswer answer = readMappingAnswer(
-          plugin.mapping(description.xml(), drive.device), plugin.path().u8string());
+      const MappedDrive mapped = mapDrive(plugin, {drive.device, description.xml()});
+      const MappingAnswer& answer = mapped.answer;
       nlohmann::ordered_json entry = {{"device", drive.device},
                                       {"model", drive.model},
                                       {"serial", drive.serial},
                                       {"firmware", drive.firmware}};
       entry.update(toJson(answer));
+      entry["warnings"] = mapped.warnings;
       entries.push_back(entry);
       rows.push_back({drive.device, drive.model, drive.serial, drive.firmware,
                       verdictWords(answer.verdict), answer.destination});

@@ -1,17 +1,45 @@
 #include "host/Sha256.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include "host/HostError.h"
+#include "host/platform/Sha256Engine.h"
 
 namespace fwhost {
+namespace {
 
-std::string sha256Hex(std::string_view bytes) {
-  std::string hex;
-  for (const unsigned char byte : sha256Digest(bytes)) {
+std::string hex(const Sha256Engine::Digest& digest) {
+  std::string text;
+  for (const unsigned char byte : digest) {
     char pair[3];
     std::snprintf(pair, sizeof pair, "%02x", byte);
-    hex += pair;
+    text += pair;
   }
-  return hex;
+  return text;
+}
+
+}  // namespace
+
+std::string sha256Hex(std::string_view bytes) {
+  Sha256Engine engine;
+  engine.add(bytes);
+  return hex(engine.finish());
+}
+
+std::string sha256OfFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file)
+    throw HostError(ExitCode::input, path.u8string() + ": cannot read: " + std::strerror(errno));
+  Sha256Engine engine;
+  char chunk[65536];
+  while (file.read(chunk, sizeof chunk) || file.gcount() > 0)
+    engine.add(std::string_view(chunk, static_cast<size_t>(file.gcount())));
+  if (file.bad())
+    throw HostError(ExitCode::input, path.u8string() + ": cannot read: " + std::strerror(errno));
+  return hex(engine.finish());
 }
 
 }  // namespace fwhost

@@ -1,20 +1,17 @@
-// SHA-256 of a byte string: the digest from the system's own cryptography (one twin per
-// platform), and the lower-case hex text that sha256sum prints.
+// SHA-256 of bytes or of a file, as the lower-case hex text that sha256sum prints.
 #ifndef FWHOST_SHA256_H
 #define FWHOST_SHA256_H
 
-#include <array>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace fwhost {
 
-using Sha256Digest = std::array<unsigned char, 32>;
-
-// std::runtime_error when the system's library fails.
-Sha256Digest sha256Digest(std::string_view bytes);
-
 std::string sha256Hex(std::string_view bytes);
+
+// Read in pieces, so a file of any size fits; HostError (input) naming path when unreadable.
+std::string sha256OfFile(const std::filesystem::path& path);
 
 }  // namespace fwhost
 

@@ -1,63 +1,120 @@
 // fwhost: asks a firmware provider plug-in what it answers for a drive, and fetches its images.
+#include <algorithm>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
 #include "host/Commands.h"
 #include "host/HostError.h"
-#include "host/Startup.h"
+#include "host/Sha256.h"
+#include "host/platform/CommandLine.h"
+#include "host/platform/StandardStreams.h"
 
 namespace {
+
+using fwhost::ExitCode;
 
 const char* const kExitCodes =
     "Exit codes:\n"
     "  0  the command did its work, whatever the verdict (scripts read it from --json)\n"
     "  1  usage error\n"
     "  2  input error: unreadable or unwritable file, plug-in not loadable, missing export\n"
-    "  3  the plug-in refused the request (36) or answered inconsistently\n";
+    "  3  the plug-in refused the request (36) or answered inconsistently; verify: a mismatch\n"
+    "  128+N  ended by signal N (no temporary file is left behind)\n";
 
-int exitWith(fwhost::ExitCode code) { return static_cast<int>(code); }
+// Where the user finds how to call what failed: the subcommand's help when one was named.
+std::string helpHint(const CLI::App& app) {
+  const auto named = app.get_subcommands();
+  return named.empty() ? "fwhost --help" : "fwhost " + named.front()->get_name() + " --help";
+}
+
+int fail(ExitCode code, const std::string& message, bool json) {
+  std::cerr << "fwhost: " << message << '\n';
+  if (json) {
+    fwhost::printJson({{"error", {{"exit_code", static_cast<int>(code)}, {"message", message}}}});
+    std::cout.flush();
+  }
+  return static_cast<int>(code);
+}
+
+void printVersion(const fwhost::HostOptions& host, bool json) {
+  nlohmann::ordered_json version = {{"fwhost", FWHOST_VERSION}, {"plugin", nullptr}};
+  try {
+    const fwhost::Plugin plugin = fwhost::openPlugin(host);
+    version["plugin"] = {{"path", plugin.path().u8string()},
+                         {"sha256", fwhost::sha256OfFile(plugin.path())},
+                         {"version", fwhost::pluginVersion(plugin)}};
+  } catch (const fwhost::HostError& error) {
+    std::cerr << "fwhost: no plug-in loaded: " << error.what() << '\n';
+  }
+  if (json) {
+    fwhost::printJson(version);
+    return;
+  }
+  std::cout << "fwhost " << FWHOST_VERSION << '\n';
+  if (!version["plugin"].is_null()) {
+    std::cout << "plug-in " << version["plugin"]["path"].get<std::string>() << " Version "
+              << version["plugin"]["version"].get<std::string>() << '\n';
+  }
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  using fwhost::ExitCode;
+  fwhost::reserveStandardStreams();
+  const std::vector<std::string> arguments = fwhost::commandLine(argc, argv);
+  // Known before parsing, so that even a command line that does not parse answers in JSON.
+  const bool json = std::find(arguments.begin() + 1, arguments.end(), "--json") != arguments.end();
   CLI::App app{
       "Asks a firmware provider plug-in what it answers for a drive, and fetches its images."};
   app.name("fwhost");
   app.footer(kExitCodes);
-  app.require_subcommand(1);
+  app.require_subcommand(0, 1);
   // The same options everywhere: on Windows CLI11 would take an argument such as /tmp/x.xml for
   // an option.
   app.allow_windows_style_options(false);
   app.fallthrough();
-  app.failure_message([](const CLI::App*, const CLI::Error& error) {
-    return "fwhost: " + std::string(error.what()) + " (see fwhost --help)\n";
-  });
   fwhost::HostOptions host;
+  bool version = false, versionJson = false;
   app.add_option("--plugin", host.plugin,
                  "plug-in to load (default: beside fwhost, else the installed one)");
+  app.add_flag("--verbose", host.verbose,
+               "show all that the plug-in logs, not only its first two records");
+  app.add_flag("--version", version,
+               "print fwhost's version and the loaded plug-in's Version attribute");
+  // Each command has its own --json; this one is for --version.
+  app.add_flag("--json", versionJson, "with --version: print it as a JSON object");
   fwhost::addInfoCommand(app, host);
   fwhost::addMapCommand(app, host);
   fwhost::addDescribeCommand(app);
   fwhost::addFetchCommand(app, host);
   fwhost::addPlanCommand(app, host);
   fwhost::addScanCommand(app, host);
+  fwhost::addVerifyCommand(app);
+  fwhost::addHelpCommand(app);
 
-  const std::vector<std::string> arguments = fwhost::startUp(argc, argv);
-  std::vector<const char*> pointers;
-  for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
   try {
+    std::vector<const char*> pointers;
+    for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
     app.parse(static_cast<int>(pointers.size()), pointers.data());
+    if (version) {
+      printVersion(host, json);
+    } else if (app.get_subcommands().empty()) {
+      throw fwhost::HostError(ExitCode::usage, "a subcommand is required");
+    }
+    fwhost::checkOutput();
   } catch (const CLI::ParseError& error) {
-    return app.exit(error) == 0 ? exitWith(ExitCode::done) : exitWith(ExitCode::usage);
+    if (error.get_exit_code() == 0) return app.exit(error);  // --help
+    return fail(ExitCode::usage, std::string(error.what()) + " (see " + helpHint(app) + ")", json);
   } catch (const fwhost::HostError& error) {
-    std::cerr << "fwhost: " << error.what() << '\n';
-    return exitWith(error.code());
+    const bool usage = error.code() == ExitCode::usage;
+    return fail(error.code(),
+                error.what() + (usage ? " (see " + helpHint(app) + ")" : std::string()), json);
   } catch (const std::exception& error) {
     // Failures of the file system library and the like: they concern files, so input errors.
-    std::cerr << "fwhost: " << error.what() << '\n';
-    return exitWith(ExitCode::input);
+    return fail(ExitCode::input, error.what(), json);
   }
-  return exitWith(ExitCode::done);
+  return static_cast<int>(ExitCode::done);
 }

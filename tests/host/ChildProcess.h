@@ -1,4 +1,5 @@
-// Test helper: runs a program to its end as a user would; one twin per platform.
+// Test helper: a program started as a user starts it, its standard streams in files; one twin
+// per platform.
 #ifndef FWPROVIDER_TESTS_HOST_CHILDPROCESS_H
 #define FWPROVIDER_TESTS_HOST_CHILDPROCESS_H
 
@@ -6,10 +7,30 @@
 #include <string>
 #include <vector>
 
-// Runs program with the UTF-8 arguments in folder, standard input read from input, standard
-// output and error written to the files out and err. The exit code; -1 when it did not exit.
-int runProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+class ChildProcess {
+ public:
+  // program with the UTF-8 arguments, in folder; stdin read from input, stdout written to
+  // output (closed when empty) and stderr to err.
+  ChildProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                const std::filesystem::path& folder, const std::filesystem::path& input,
-               const std::filesystem::path& out, const std::filesystem::path& err);
+               const std::filesystem::path& output, const std::filesystem::path& err);
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  // Waits for its end: the exit code, 128 + N when ended by signal N, -1 when it never ran.
+  int wait();
+
+#if !defined(_WIN32)
+  bool running() const;
+  void interrupt() const;  // SIGINT, as Ctrl-C sends it
+#endif
+
+ private:
+#if defined(_WIN32)
+  void* process_ = nullptr;
+#else
+  int pid_ = -1;
+#endif
+};
 
 #endif

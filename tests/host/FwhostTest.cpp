@@ -1,9 +1,21 @@
 // Runs the built fwhost as a user would and checks what it prints, writes and exits with.
+#if !defined(_WIN32)
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+#endif
+
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <functional>
+#include <iostream>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <sstream>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -28,6 +40,7 @@ const fs::path kFwhost = fs::absolute(FWHOST);
 const std::string kExamples = hostPath(EXAMPLES_DIR);
 const std::string kStubPartialPlugin = hostPath(STUB_PARTIAL_PLUGIN);
 const std::string kStubOddPlugin = hostPath(STUB_ODD_PLUGIN);
+const std::string kStubBigPlugin = hostPath(STUB_BIG_PLUGIN);
 const char* const kPackages[] = {FWPROVIDER_IMAGE_1, FWPROVIDER_IMAGE_2, FWPROVIDER_IMAGE_3};
 
 struct Outcome {
@@ -64,12 +77,12 @@ std::string exportedImage(const std::string& name) {
   return bytes;
 }
 
+std::string sha256(const std::string& bytes) { return fwhost::sha256Hex(bytes); }
+
 // The checksums fwhost prints are compared with this function's; it must be right itself.
 TEST(Sha256Test, KnownAnswers) {
-  EXPECT_EQ(fwhost::sha256Hex(""),
-            "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-  EXPECT_EQ(fwhost::sha256Hex("abc"),
-            "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(sha256(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(sha256("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
 
 class FwhostTest : public ::testing::Test {
@@ -83,60 +96,74 @@ class FwhostTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  // fwhost with these arguments, in the temporary folder, reading stdin from a file if named.
-  Outcome run(const std::vector<std::string>& arguments, const fs::path& input = kNullDevice) const {
-    const fs::path out = dir_ / ".out", err = dir_ / ".err";
-    const int exit = runProgram(program_, arguments, dir_, input, out, err);
-    Outcome result{exit, slurp(out), slurp(err)};
-    fs::remove(out);
-    fs::remove(err);
+  // fwhost started with these arguments in the temporary folder, stdin from input, stdout
+  // into output (closed when empty), stderr into .err.
+  ChildProcess start(const std::vector<std::string>& arguments, const fs::path& input = kNullDevice,
+                     const fs::path& output = ".out") const {
+    return ChildProcess(program_, arguments, dir_, input, output, ".err");
+  }
+
+  // The exit status (128 + N when ended by signal N) and what was written.
+  Outcome finish(ChildProcess& child) const {
+    Outcome result{child.wait(), slurp(dir_ / ".out"), slurp(dir_ / ".err")};
+    fs::remove(dir_ / ".out");
+    fs::remove(dir_ / ".err");
     return result;
+  }
+
+  Outcome run(const std::vector<std::string>& arguments, const fs::path& input = kNullDevice,
+              const fs::path& output = ".out") const {
+    ChildProcess child = start(arguments, input, output);
+    return finish(child);
   }
 
   fs::path dir_;
   fs::path program_ = kFwhost;
 };
 
+// A file of the plan folder as fwhost names it, with the platform's separator.
+std::string inPlan(const char* file) { return (fs::path("plan") / file).u8string(); }
+
 std::string example(const std::string& name) { return kExamples + "/" + name + ".xml"; }
 
-TEST_F(FwhostTest, MapShowsTheVerdictOfEachExampleInEveryMode) {
+// One output mode a row: each mode prints the same answer, and each verdict shows in one.
+TEST_F(FwhostTest, MapShowsTheVerdictOfEachExample) {
   struct Row {
     const char* file;
+    const char* mode;
     int status;
-    const char* verdict;
-    const char* words;
+    const char* shown;  // text: the first line; --json: the verdict
     const char* destination;
     size_t packages;
   };
   const Row rows[] = {
-      {"update-available", 65, "update-available", "update available", "REV1", 3},
-      {"current", 64, "current", "firmware is current", "", 0},
-      {"contact-support-update-match", 68, "contact-support", "contact support", "REV1", 0},
-      {"contact-support", 68, "contact-support", "contact support", "", 0},
+      {"update-available", "--json", 65, "update-available", "REV1", 3},
+      {"current", "", 64, "no update offered (status 64)", "", 0},
+      {"contact-support-update-match", "--xml", 68, "", "REV1", 0},
+      {"contact-support", "--json", 68, "contact-support", "", 0},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.file);
-    const Outcome text = run({"map", example(row.file)});
-    ASSERT_EQ(text.exit, 0) << text.err;
-    EXPECT_EQ(lines(text.out).at(0),
-              std::string(row.words) + " (status " + std::to_string(row.status) + ")");
-
-    const Outcome asJson = run({"map", example(row.file), "--json"});
-    ASSERT_EQ(asJson.exit, 0) << asJson.err;
-    const json answer = json::parse(asJson.out);
-    EXPECT_EQ(answer.at("status"), row.status);
-    EXPECT_EQ(answer.at("verdict"), row.verdict);
-    EXPECT_EQ(answer.at("source"), "");
-    EXPECT_EQ(answer.at("destination"), row.destination);
-    ASSERT_EQ(answer.at("packages").size(), row.packages);
-    for (size_t i = 0; i < row.packages; ++i) EXPECT_EQ(answer["packages"][i], kPackages[i]);
-
-    const Outcome asXml = run({"map", "--xml", example(row.file)});
-    ASSERT_EQ(asXml.exit, 0) << asXml.err;
-    EXPECT_EQ(asXml.out.rfind("<?xml version=\"1.0\" encoding=\"utf-8\"?><Object", 0), 0u);
-    EXPECT_NE(asXml.out.find("name=\"Status\" size=\"8\" type=\"uint64\" value=\"" +
-                             std::to_string(row.status) + "\""),
-              std::string::npos);
+    std::vector<std::string> arguments{"map", example(row.file)};
+    if (*row.mode) arguments.push_back(row.mode);
+    const Outcome mapped = run(arguments);
+    ASSERT_EQ(mapped.exit, 0) << mapped.err;
+    if (std::string(row.mode) == "--xml") {
+      EXPECT_EQ(mapped.out.rfind("<?xml version=\"1.0\" encoding=\"utf-8\"?><Object", 0), 0u);
+      EXPECT_NE(mapped.out.find("name=\"Status\" size=\"8\" type=\"uint64\" value=\"" +
+                                std::to_string(row.status) + "\""),
+                std::string::npos);
+    } else if (*row.mode) {
+      const json answer = json::parse(mapped.out);
+      EXPECT_EQ(answer.at("status"), row.status);
+      EXPECT_EQ(answer.at("verdict"), row.shown);
+      EXPECT_EQ(answer.at("destination"), row.destination);
+      EXPECT_EQ(answer.at("warnings"), json::array());
+      ASSERT_EQ(answer.at("packages").size(), row.packages);
+      for (size_t i = 0; i < row.packages; ++i) EXPECT_EQ(answer["packages"][i], kPackages[i]);
+    } else {
+      EXPECT_EQ(lines(mapped.out).at(0), row.shown);
+    }
   }
 }
 
@@ -166,25 +193,53 @@ TEST_F(FwhostTest, FileStandardInputAndSettingsDescribeTheSameDrive) {
   EXPECT_EQ(fromSettings.out, fromFile.out);
 }
 
-// Run from a copy beside a copy of the plug-in, which it must find by itself.
-TEST_F(FwhostTest, InfoShowsTheConfigurationAsTableAndJson) {
+TEST_F(FwhostTest, InfoAndVersionNameThePlugInFileAndItsTypedAttributes) {
+  const std::string plugin = fs::canonical(FWPROVIDER_PLUGIN).u8string();
+  const Outcome table = run({"--plugin", plugin, "info"});
+  ASSERT_EQ(table.exit, 0) << table.err;
+  const auto rows = lines(table.out);
+  ASSERT_EQ(rows.size(), 8u);
+  EXPECT_EQ(rows[0], "plug-in " + plugin);
+  EXPECT_EQ(rows[1], "sha256 " + sha256(slurp(plugin)));
+  EXPECT_EQ(rows[3].rfind("NAME", 0), 0u);
+  EXPECT_EQ(rows[7].rfind("ModuleType  Module Type   uint8", 0), 0u);
+
+  const Outcome values = run({"--plugin", plugin, "info", "--json"});
+  ASSERT_EQ(values.exit, 0) << values.err;
+  EXPECT_EQ(json::parse(values.out),
+            json({{"plugin", plugin},
+                  {"sha256", sha256(slurp(plugin))},
+                  {"attributes",
+                   {{"Date", 1}, {"Version", "1.0.0"}, {"Audience", "HP"}, {"ModuleType", 0}}}}));
+
+  const Outcome version = run({"--plugin", plugin, "--version"});
+  EXPECT_EQ(version.out, "fwhost 1.0.0\nplug-in " + plugin + " Version 1.0.0\n");
+}
+
+// Run from a copy beside a copy of the plug-in, in a folder named with non-ASCII letters.
+TEST_F(FwhostTest, FindsThePlugInBesideItselfInAFolderOfAnyName) {
   const fs::path folder = dir_ / fs::u8path("b\xc3\xafn");
+  const fs::path plugin = folder / fs::path(FWPROVIDER_PLUGIN).filename();
   fs::create_directory(folder);
   program_ = folder / kFwhost.filename();
   fs::copy_file(kFwhost, program_);
-  fs::copy_file(FWPROVIDER_PLUGIN, folder / fs::path(FWPROVIDER_PLUGIN).filename());
+  fs::copy_file(FWPROVIDER_PLUGIN, plugin);
+  const Outcome info = run({"info", "--json"});
+  ASSERT_EQ(info.exit, 0) << info.err;
+  EXPECT_TRUE(fs::equivalent(fs::u8path(json::parse(info.out).at("plugin").get<std::string>()),
+                             plugin))
+      << info.out;
+}
 
-  const Outcome table = run({"info"});
-  ASSERT_EQ(table.exit, 0) << table.err;
-  const auto rows = lines(table.out);
-  ASSERT_EQ(rows.size(), 5u);
-  EXPECT_EQ(rows[0].rfind("NAME", 0), 0u);
-  EXPECT_EQ(rows[4].rfind("ModuleType  Module Type   uint8", 0), 0u);
-
-  const Outcome values = run({"info", "--json"});
-  ASSERT_EQ(values.exit, 0) << values.err;
-  EXPECT_EQ(json::parse(values.out),
-            json({{"Date", "1"}, {"Version", "1.0.0"}, {"Audience", "HP"}, {"ModuleType", "0"}}));
+TEST_F(FwhostTest, HelpExplainsFwhostOrTheNamedCommand) {
+  for (const std::string usage :
+       {"Usage: fwhost [OPTIONS]", "Usage: fwhost plan", "Usage: fwhost verify"}) {
+    std::vector<std::string> arguments{"help"};
+    if (usage.find('[') == std::string::npos) arguments.push_back(usage.substr(14));
+    const Outcome help = run(arguments);
+    EXPECT_EQ(help.exit, 0);
+    EXPECT_NE(help.out.find(usage), std::string::npos) << help.out;
+  }
 }
 
 TEST_F(FwhostTest, FetchWritesTheExportedBytesAndTheirChecksum) {
@@ -195,21 +250,38 @@ TEST_F(FwhostTest, FetchWritesTheExportedBytesAndTheirChecksum) {
     ASSERT_EQ(fetched.exit, 0) << fetched.err;
     EXPECT_EQ(slurp(dir_ / (std::string(name) + ".bin")), bytes);
     EXPECT_EQ(fetched.out, std::string(name) + ".bin  " + std::to_string(bytes.size()) +
-                               " bytes  sha256 " + fwhost::sha256Hex(bytes) + "\n");
+                               " bytes  sha256 " + sha256(bytes) + "\n");
   }
   ASSERT_EQ(run({"fetch", FWPROVIDER_IMAGE_2, "-o", "boot.img"}).exit, 0);
   EXPECT_EQ(slurp(dir_ / "boot.img"), exportedImage(FWPROVIDER_IMAGE_2));
+  EXPECT_EQ(run({"fetch", FWPROVIDER_IMAGE_2, "-o", "-"}).out, exportedImage(FWPROVIDER_IMAGE_2));
+  // Into an existing folder; a second time finds the same bytes in place.
+  fs::create_directory(dir_ / "images");
+  ASSERT_EQ(run({"fetch", FWPROVIDER_IMAGE_2, "-o", "images"}).exit, 0);
+  const Outcome again = run({"fetch", FWPROVIDER_IMAGE_2, "-o", "images", "--json"});
+  ASSERT_EQ(again.exit, 0) << again.err;
+  EXPECT_EQ(json::parse(again.out).at("written"), false);
+  EXPECT_EQ(slurp(dir_ / "images" / (std::string(FWPROVIDER_IMAGE_2) + ".bin")),
+            exportedImage(FWPROVIDER_IMAGE_2));
 }
 
-TEST_F(FwhostTest, PlanWritesEachPackageAndAManifestThatMatchesThem) {
+TEST_F(FwhostTest, PlanWritesEachPackageSumsAndAManifestThatVerify) {
   const Outcome plan = run({"plan", example("update-available"), "-o", "out/plan"});
   ASSERT_EQ(plan.exit, 0) << plan.err;
+  EXPECT_EQ(lines(plan.out).at(0), "update to REV1: 3 packages, 2651136 bytes, into out/plan");
   const fs::path out = dir_ / "out" / "plan";
-  EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 4);
+  EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 5);
 
   const json manifest = json::parse(slurp(out / "manifest.json"));
   EXPECT_EQ(manifest.at("destination"), "REV1");
   EXPECT_EQ(manifest.at("status"), 65);
+  EXPECT_EQ(manifest.at("verdict"), "update-available");
+  EXPECT_EQ(
+      manifest.at("drive"),
+      json({{"ModelNumber", "QM 1TB NVMe"}, {"SerialNumber", "QM24A0001"}, {"Firmware", "HPS0"}}));
+  EXPECT_EQ(manifest.at("plugin").at("version"), "1.0.0");
+  EXPECT_EQ(manifest.at("created").get<std::string>().size(), 20u);
+  std::string sums;
   ASSERT_EQ(manifest.at("packages").size(), 3u);
   for (size_t i = 0; i < 3; ++i) {
     SCOPED_TRACE(kPackages[i]);
@@ -219,19 +291,55 @@ TEST_F(FwhostTest, PlanWritesEachPackageAndAManifestThatMatchesThem) {
     EXPECT_EQ(entry.at("name"), kPackages[i]);
     EXPECT_EQ(entry.at("file"), std::string(kPackages[i]) + ".bin");
     EXPECT_EQ(entry.at("size"), bytes.size());
-    EXPECT_EQ(entry.at("sha256"), fwhost::sha256Hex(bytes));
+    EXPECT_EQ(entry.at("sha256"), sha256(bytes));
     EXPECT_EQ(slurp(out / entry.at("file").get<std::string>()), bytes);
+    sums += sha256(bytes) + "  " + entry.at("file").get<std::string>() + "\n";
+  }
+  EXPECT_EQ(slurp(out / "SHA256SUMS"), sums);
+
+  // verify: each change an auditor must catch, undone before the next.
+  const fs::path first = out / (std::string(kPackages[0]) + ".bin");
+  const std::string original = slurp(first);
+  struct Row {
+    std::function<void()> change;
+    int exit;
+    std::string named;
+  };
+  const Row rows[] = {
+      {[] {}, 0, "complete plan, 3 packages"},
+      {[&] {
+         std::string flipped = original;
+         flipped[1000] ^= 1;
+         spit(first, flipped);
+       },
+       3, first.filename().string() + ": sha256"},
+      {[&] { spit(out / "extra", ""); }, 3, "extra: not in the manifest"},
+      {[&] { fs::remove(out / "manifest.json"); }, 3, "manifest.json: missing"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.named);
+    row.change();
+    const Outcome verified = run({"verify", "out/plan"});
+    EXPECT_EQ(verified.exit, row.exit) << verified.err;
+    EXPECT_NE((verified.out + verified.err).find(row.named), std::string::npos)
+        << verified.out << verified.err;
+    spit(first, original);
+    fs::remove(out / "extra");
   }
 }
 
-TEST_F(FwhostTest, PlanOverwritesOnlyWithForce) {
+TEST_F(FwhostTest, PlanKeepsWhatIsInPlaceAndReplacesOtherBytesOnlyWithForce) {
   ASSERT_EQ(run({"plan", example("update-available"), "-o", "plan"}).exit, 0);
+  const Outcome rerun = run({"plan", example("update-available"), "-o", "plan"});
+  EXPECT_EQ(rerun.exit, 0) << rerun.err;
+  EXPECT_EQ(lines(rerun.out).at(5).rfind("kept " + inPlan("manifest.json"), 0), 0u) << rerun.out;
+
   const fs::path first = dir_ / "plan" / (std::string(FWPROVIDER_IMAGE_1) + ".bin");
   spit(first, "changed");
-
   const Outcome refused = run({"plan", example("update-available"), "-o", "plan"});
   EXPECT_EQ(refused.exit, 2);
-  EXPECT_NE(refused.err.find(first.filename().string() + ": exists"), std::string::npos)
+  EXPECT_NE(refused.err.find(first.filename().string() + ": exists with other content"),
+            std::string::npos)
       << refused.err;
   EXPECT_EQ(slurp(first), "changed");
 
@@ -242,12 +350,12 @@ TEST_F(FwhostTest, PlanOverwritesOnlyWithForce) {
 TEST_F(FwhostTest, PlanWritesNothingOnDryRunOrWithoutAnUpdate) {
   const Outcome dryRun = run({"plan", example("update-available"), "-o", "plan", "--dry-run"});
   EXPECT_EQ(dryRun.exit, 0) << dryRun.err;
-  EXPECT_EQ(lines(dryRun.out).size(), 4u);
-  EXPECT_EQ(dryRun.out.rfind(
-                "would write " + (fs::path("plan") / FWPROVIDER_IMAGE_1).u8string() +
-                    ".bin  1315840 bytes",
-                0),
-            0u);
+  EXPECT_EQ(lines(dryRun.out).size(), 6u);
+  EXPECT_EQ(
+      lines(dryRun.out)
+          .at(1)
+          .rfind("would write " + inPlan(FWPROVIDER_IMAGE_1 ".bin") + "  1315840 bytes", 0),
+      0u);
   EXPECT_FALSE(fs::exists(dir_ / "plan"));
 
   for (const char* drive : {"current", "contact-support-update-match"}) {
@@ -258,8 +366,155 @@ TEST_F(FwhostTest, PlanWritesNothingOnDryRunOrWithoutAnUpdate) {
   }
 }
 
+#if defined(_WIN32)
+// Device names answer in every folder, and a raw drive to its own name; neither is written.
+TEST_F(FwhostTest, WritesNeverReplaceWhatIsNotARegularFile) {
+  const struct {
+    const char* node;
+    const char* what;
+  } rows[] = {{"NUL", "a character device"}, {"\\\\.\\PhysicalDrive0", "a device"}};
+  for (const auto& row : rows) {
+    const Outcome refused = run({"fetch", FWPROVIDER_IMAGE_1, "-o", row.node, "--force"});
+    EXPECT_EQ(refused.exit, 2) << row.node;
+    EXPECT_NE(refused.err.find(std::string(row.node) + ": is " + row.what), std::string::npos)
+        << refused.err;
+  }
+}
+#else
+// Only regular files are replaced; anything else is refused and left as it was.
+TEST_F(FwhostTest, WritesNeverReplaceNorFollowWhatIsNotARegularFile) {
+  spit(dir_ / "elsewhere", "keep me");
+  const std::string planned = "plan/" + std::string(FWPROVIDER_IMAGE_1) + ".bin";
+  struct Row {
+    const char* what;
+    std::function<bool()> make;  // false: this row cannot run here
+    std::string node;
+    std::vector<std::string> arguments;
+  };
+  const Row rows[] = {
+      {"a FIFO",
+       [&] { return ::mkfifo((dir_ / "fifo").c_str(), 0600) == 0; },
+       "fifo",
+       {"fetch", FWPROVIDER_IMAGE_1, "-o", "fifo"}},
+      {"a symbolic link",
+       [&] {
+         fs::create_directory(dir_ / "plan");
+         fs::create_symlink(dir_ / "elsewhere", dir_ / planned);
+         return true;
+       },
+       planned,
+       {"plan", example("update-available"), "-o", "plan", "--force"}},
+      {"a character device",
+       [&] { return ::mknod((dir_ / "null").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0; },
+       "null",
+       {"fetch", FWPROVIDER_IMAGE_1, "-o", "null", "--force"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    if (!row.make()) {
+      std::cerr << "skipped: cannot make " << row.what << " here (mknod needs root)\n";
+      continue;
+    }
+    struct stat before {
+    }, after{};
+    ::lstat((dir_ / row.node).c_str(), &before);
+    const Outcome refused = run(row.arguments);
+    EXPECT_EQ(refused.exit, 2);
+    EXPECT_NE(refused.err.find(row.node + ": is " + row.what), std::string::npos) << refused.err;
+    ASSERT_EQ(::lstat((dir_ / row.node).c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(after.st_rdev, before.st_rdev);
+  }
+  EXPECT_EQ(slurp(dir_ / "elsewhere"), "keep me");
+}
+#endif
+
+// Ctrl-C reaches only a program on a console, which the tests under Wine do not give it.
+#if !defined(_WIN32)
+TEST_F(FwhostTest, AFailedOrInterruptedPlanLeavesNoTemporaryFileAndARerunCompletesIt) {
+  const std::vector<std::string> plan{"--plugin", kStubBigPlugin, "plan", "--set", "A=1",
+                                      "-o",       "plan"};
+  ChildProcess child = start(plan);
+  // The moment its temporary file shows, the package is being written.
+  const auto writing = [&] {
+    std::error_code error;
+    for (fs::directory_iterator it(dir_ / "plan", error), end; !error && it != end; ++it)
+      if (it->path().filename().string().rfind(".", 0) == 0) return true;
+    return false;
+  };
+  while (!writing() && child.running()) std::this_thread::sleep_for(std::chrono::microseconds(100));
+  child.interrupt();
+  const Outcome interrupted = finish(child);
+  EXPECT_EQ(interrupted.exit, 128 + SIGINT) << interrupted.err;
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "plan"), fs::directory_iterator()), 0);
+
+  const Outcome rerun = run(plan);
+  EXPECT_EQ(rerun.exit, 0) << rerun.err;
+  EXPECT_EQ(run({"verify", "plan"}).exit, 0);
+}
+#endif
+
+TEST_F(FwhostTest, DescriptionSlipsTheReaderPassesOverAreWarnedOf) {
+  spit(dir_ / "skipped.xml",
+       "<Object><Property name=\"Product\" type=\"string\" value=\"Quarry Meadow\"/>"
+       "<Property category=\"attribute\" name=\"OEM\" type=\"text\" value=\"HP\"/></Object>");
+  struct Row {
+    std::vector<std::string> drive;
+    const char* warning;
+  };
+  const Row rows[] = {
+      {{"skipped.xml"}, "Property Product is skipped by the plug-in: its category is \"\""},
+      {{"skipped.xml"}, "Property OEM is skipped by the plug-in: it reads no type \"text\""},
+      {{"--set", "Firmwre=HPS0"}, "Firmwre: did you mean Firmware?"},
+      {{"--set", "Firmware=HPS0 "}, "Firmware: the value \"HPS0 \" has white space at its end"},
+      {{"--set", "firmware=HPS0"}, "no ConfigID attribute, which the update rules read"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.warning);
+    std::vector<std::string> arguments{"map", "--json"};
+    arguments.insert(arguments.end(), row.drive.begin(), row.drive.end());
+    const Outcome mapped = run(arguments);
+    ASSERT_EQ(mapped.exit, 0) << mapped.err;
+    const json warnings = json::parse(mapped.out).at("warnings");
+    const auto says = [&](const json& warning) {
+      return warning.get<std::string>().find(row.warning) != std::string::npos;
+    };
+    EXPECT_TRUE(std::any_of(warnings.begin(), warnings.end(), says)) << warnings;
+    EXPECT_NE(mapped.err.find(row.warning), std::string::npos) << mapped.err;
+  }
+}
+
+TEST_F(FwhostTest, ThePlugInsLogIsShownBoundedUnlessVerbose) {
+  // The plug-in logs the whole unreadable input as one of its records.
+  spit(dir_ / "long.xml", "<Object " + std::string(100000, 'x'));
+  const Outcome bounded = run({"map", "long.xml"});
+  EXPECT_EQ(bounded.exit, 3);
+  const auto shown = lines(bounded.err);
+  ASSERT_EQ(shown.size(), 4u) << bounded.err;
+  EXPECT_LE(shown[1].size(), 300u);
+  EXPECT_NE(shown[2].find(" more bytes of plug-in log; --verbose shows all)"), std::string::npos);
+  EXPECT_NE(shown[3].find("long.xml (not XML: line 1: "), std::string::npos) << shown[3];
+
+  const Outcome verbose = run({"--verbose", "map", "long.xml"});
+  EXPECT_GT(verbose.err.size(), 100000u);
+}
+
+TEST_F(FwhostTest, AFailedWriteToStandardOutputIsAnError) {
+  std::vector<fs::path> outputs{fs::path()};  // closed
+#if !defined(_WIN32)
+  outputs.push_back("/dev/full");
+#endif
+  for (const fs::path& output : outputs) {
+    SCOPED_TRACE(output);
+    const Outcome failed = run({"map", example("current"), "--json"}, kNullDevice, output);
+    EXPECT_EQ(failed.exit, 2);
+    EXPECT_NE(failed.err.find("standard output: cannot write: "), std::string::npos) << failed.err;
+  }
+}
+
 TEST_F(FwhostTest, FailuresExitWithTheirCodeAndOneLineNamingTheCulprit) {
   spit(dir_ / "malformed.xml", "<Object category=\"attributeList\"><Property");
+  spit(dir_ / "afile", "");
   struct Row {
     std::vector<std::string> arguments;
     int exit;
@@ -273,25 +528,32 @@ TEST_F(FwhostTest, FailuresExitWithTheirCodeAndOneLineNamingTheCulprit) {
        2,
        "no export GetTargetFirmwareMappingAttributes",
        false},
-      {{"map", "malformed.xml", "--json"}, 3, "malformed.xml: plug-in", true},
-      {{"map", "malformed.xml", "--xml"}, 3, "malformed.xml: plug-in", true},
-      {{"fetch", "REV1"}, 2, "no image named REV1", false},
+      {{"map", "malformed.xml", "--json"}, 3, "malformed.xml (not XML: line 1: ", true},
+      {{"plan", "malformed.xml", "-o", "p"}, 3, "refused this drive description (36", true},
+      {{"fetch", "REV1", "--json"}, 2, "no image named REV1", false},
+      {{"fetch", FWPROVIDER_IMAGE_1, "-o", "afile"}, 2, "afile: exists with other content", false},
       {{"--plugin", kStubOddPlugin, "info", "--json"}, 3, "not XML", false},
-      {{"--plugin", kStubOddPlugin, "map", "--set", "A=1"},
+      {{"--plugin", kStubOddPlugin, "map", example("update-available")},
        3,
        "kept asking for a larger buffer",
        false},
-      {{"--plugin", kStubOddPlugin, "fetch", "x"}, 2, "no image named x", false},
 #if !defined(_WIN32)
       {{"scan", "--sysfs-root", "nosuchdir"}, 2, "nosuchdir", false},
 #endif
+      {{"plan", example("update-available"), "-o", "afile", "--dry-run"},
+       2,
+       "afile: is a regular file, not a folder",
+       false},
+      {{"verify", "nosuchdir", "--json"}, 2, "nosuchdir: is no folder", false},
       {{}, 1, "subcommand", false},
-      {{"map"}, 1, "FILE or --set", false},
-      {{"map", "a.xml", "--set", "A=1"}, 1, "FILE or --set", false},
+      {{"map"}, 1, "--set settings (see fwhost map --help)", false},
       {{"map", "a.xml", "--json", "--xml"}, 1, "excludes", false},
       {{"describe", "--set", "A"}, 1, "--set A:", false},
-      {{"describe", "--set", "A:float=1"}, 1, "unknown type float", false},
+      {{"describe", "--set", "A:float=1", "--json"}, 1, "unknown type float", false},
       {{"plan", "a.xml"}, 1, "--output", false},
+      {{"plan", "a.xml", "-o", ""}, 1, "--output: needs a non-empty value", false},
+      {{"fetch", "x", "-o", "-", "--json"}, 1, "would both use standard output", false},
+      {{"help", "nosuch"}, 1, "no command nosuch", false},
   };
   for (const Row& row : rows) {
     std::string command;
@@ -299,12 +561,17 @@ TEST_F(FwhostTest, FailuresExitWithTheirCodeAndOneLineNamingTheCulprit) {
     SCOPED_TRACE(command);
     const Outcome failed = run(row.arguments);
     EXPECT_EQ(failed.exit, row.exit) << failed.err;
-    EXPECT_EQ(failed.out, "");
     const auto errors = lines(failed.err);
     ASSERT_FALSE(errors.empty());
     EXPECT_EQ(errors.size() > 1, row.pluginLogs) << failed.err;
     EXPECT_EQ(errors.back().rfind("fwhost: ", 0), 0u);
     EXPECT_NE(errors.back().find(row.named), std::string::npos) << errors.back();
+    if (std::find(row.arguments.begin(), row.arguments.end(), "--json") == row.arguments.end()) {
+      EXPECT_EQ(failed.out, "");
+    } else {
+      EXPECT_EQ(json::parse(failed.out),
+                json({{"error", {{"exit_code", row.exit}, {"message", errors.back().substr(8)}}}}));
+    }
   }
 }
 
@@ -363,7 +630,7 @@ TEST_F(FwhostTest, ScanMapsEachDriveOfASysfsTree) {
   const auto rows = lines(table.out);
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ(rows[1].rfind("nvme0", 0), 0u);
-  EXPECT_NE(rows[1].find("firmware is current"), std::string::npos);  // no vendor attributes given
+  EXPECT_NE(rows[1].find("no update offered"), std::string::npos);  // no vendor attributes given
 }
 #endif
 

@@ -1,14 +1,11 @@
-#include <fcntl.h>
-#include <io.h>
 #include <windows.h>
 
 #include <shellapi.h>
 
-#include <cstdio>
 #include <memory>
 
-#include "host/Startup.h"
-#include "host/WideText.h"
+#include "host/platform/CommandLine.h"
+#include "host/platform/WideText.h"
 
 namespace fwhost {
 namespace {
@@ -19,9 +16,7 @@ struct LocalFreer {
 
 }  // namespace
 
-std::vector<std::string> startUp(int argc, char** argv) {
-  // Text mode would turn each "\n" into "\r\n" and stop reading input at a Ctrl-Z byte.
-  for (FILE* stream : {stdin, stdout, stderr}) _setmode(_fileno(stream), _O_BINARY);
+std::vector<std::string> commandLine(int argc, char** argv) {
   // argv holds the arguments in the ANSI code page, which loses what it cannot spell.
   int count = 0;
   const std::unique_ptr<wchar_t*, LocalFreer> wide(CommandLineToArgvW(GetCommandLineW(), &count));

@@ -1,27 +1,9 @@
 #include <windows.h>
 
-#include "host/PluginLibrary.h"
-#include "host/WideText.h"
+#include "host/platform/PluginLibrary.h"
+#include "host/platform/SystemError.h"
 
 namespace fwhost {
-namespace {
-
-std::string systemMessage(DWORD error) {
-  wchar_t* text = nullptr;
-  const DWORD flags =
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
-  const DWORD length = FormatMessageW(flags, nullptr, error, 0, reinterpret_cast<wchar_t*>(&text),
-                                      0, nullptr);
-  std::wstring message(text, length);
-  LocalFree(text);
-  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
-                              message.back() == L' ' || message.back() == L'.')) {
-    message.pop_back();
-  }
-  return (message.empty() ? "" : utf8(message) + " ") + "(error " + std::to_string(error) + ")";
-}
-
-}  // namespace
 
 PluginLibrary::PluginLibrary(const std::filesystem::path& path) {
   // An absolute path keeps the loader from searching for a bare file name; the altered search

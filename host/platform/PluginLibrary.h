@@ -1,6 +1,6 @@
 // A dynamic library loaded at run time and unloaded when this object goes; one twin per platform.
-#ifndef FWHOST_PLUGINLIBRARY_H
-#define FWHOST_PLUGINLIBRARY_H
+#ifndef FWHOST_PLATFORM_PLUGINLIBRARY_H
+#define FWHOST_PLATFORM_PLUGINLIBRARY_H
 
 #include <filesystem>
 #include <string>

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "host/ExecutableDirectory.h"
+#include "host/platform/ExecutableDirectory.h"
 
 namespace fwhost {
 

@@ -1,6 +1,6 @@
 // Where the running fwhost lives, so that the plug-in beside it can be found.
-#ifndef FWHOST_EXECUTABLEDIRECTORY_H
-#define FWHOST_EXECUTABLEDIRECTORY_H
+#ifndef FWHOST_PLATFORM_EXECUTABLEDIRECTORY_H
+#define FWHOST_PLATFORM_EXECUTABLEDIRECTORY_H
 
 #include <filesystem>
 

@@ -1,6 +1,6 @@
 #include <system_error>
 
-#include "host/ExecutableDirectory.h"
+#include "host/platform/ExecutableDirectory.h"
 
 namespace fwhost {
 

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "host/WideText.h"
+#include "host/platform/WideText.h"
 
 namespace fwhost {
 

@@ -1,6 +1,6 @@
 #include <dlfcn.h>
 
-#include "host/PluginLibrary.h"
+#include "host/platform/PluginLibrary.h"
 
 namespace fwhost {
 

@@ -1,0 +1,29 @@
+// fwhost help [COMMAND]: the same text as --help, for those who type it the other way round.
+#include <iostream>
+#include <memory>
+
+#include "host/Commands.h"
+#include "host/HostError.h"
+
+namespace fwhost {
+
+void addHelpCommand(CLI::App& app) {
+  auto name = std::make_shared<std::string>();
+  CLI::App* command = app.add_subcommand("help", "Show the help of fwhost or of one command");
+  command->add_option("COMMAND", *name, "the command to explain");
+  command->callback([&app, name] {
+    if (name->empty()) {
+      std::cout << app.get_formatter()->make_help(&app, "fwhost", CLI::AppFormatMode::Normal);
+      return;
+    }
+    for (const CLI::App* each : app.get_subcommands([](const CLI::App*) { return true; })) {
+      if (each->get_name() == *name) {
+        std::cout << each->help("fwhost");
+        return;
+      }
+    }
+    throw HostError(ExitCode::usage, "help: no command " + *name);
+  });
+}
+
+}  // namespace fwhost
