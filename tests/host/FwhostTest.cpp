@@ -502,7 +502,7 @@ TEST_F(FwhostTest, ThePlugInsLogIsShownBoundedUnlessVerbose) {
 TEST_F(FwhostTest, AFailedWriteToStandardOutputIsAnError) {
   std::vector<fs::path> outputs{fs::path()};  // closed
 #if !defined(_WIN32)
-  outputs.push_back("/dev/full");
+  outputs.push_back("/dev/full");  // Windows has no device that is always full
 #endif
   for (const fs::path& output : outputs) {
     SCOPED_TRACE(output);
@@ -537,7 +537,7 @@ TEST_F(FwhostTest, FailuresExitWithTheirCodeAndOneLineNamingTheCulprit) {
        3,
        "kept asking for a larger buffer",
        false},
-#if !defined(_WIN32)
+#if !defined(_WIN32)  // fwhost.exe reads no sysfs tree
       {{"scan", "--sysfs-root", "nosuchdir"}, 2, "nosuchdir", false},
 #endif
       {{"plan", example("update-available"), "-o", "afile", "--dry-run"},
