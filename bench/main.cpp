@@ -17,6 +17,8 @@ struct Figures {
   double nanoseconds = 0;  // real time per iteration
   double bytesPerSecond = 0;
   double itemsPerSecond = 0;
+  double allocations = 0;  // the heap benchmarks' counters
+  double peakHeapBytes = 0;
 };
 
 // Keeps the median of each benchmark's repetitions (or its only run) while the console shows all.
@@ -31,6 +33,8 @@ class MedianCollector : public benchmark::ConsoleReporter {
       figures.nanoseconds = run.GetAdjustedRealTime() * multiplier(run.time_unit);
       figures.bytesPerSecond = counter(run, "bytes_per_second");
       figures.itemsPerSecond = counter(run, "items_per_second");
+      figures.allocations = counter(run, "allocations");
+      figures.peakHeapBytes = counter(run, "peak_heap_bytes");
     }
     ConsoleReporter::ReportRuns(runs);
   }
@@ -52,51 +56,71 @@ class MedianCollector : public benchmark::ConsoleReporter {
   }
 };
 
-void row(const std::string& what, double ratio, const char* sense, double target, const std::string& raw) {
-  const bool met = sense[0] == '>' ? ratio >= target : ratio <= target;
-  std::printf("| %-44s | %6.3f | %s %.2f | %-4s | %s |\n", what.c_str(), ratio, sense, target,
-              met ? "met" : "MISS", raw.c_str());
-}
-
-std::string figure(const char* format, double a, double b) {
+std::string figure(const char* format, double a, double b = 0) {
   char text[128];
   std::snprintf(text, sizeof text, format, a, b);
   return text;
 }
 
+// A bound on a ratio: at least (">=") or at most ("<=") the target.
+struct Bound {
+  const char* sense;
+  double target;
+  bool holds(double value) const { return sense[0] == '>' ? value >= target : value <= target; }
+  std::string text() const { return sense + figure(" %.2f", target); }
+};
+
+void row(const std::string& what, double value, Bound must, Bound goal, const std::string& raw) {
+  const char* verdict = goal.holds(value) ? "goal" : must.holds(value) ? "must" : "MISS";
+  std::printf("| %-44s | %8.3f | %-8s | %-8s | %-4s | %s |\n", what.c_str(), value,
+              must.text().c_str(), goal.text().c_str(), verdict, raw.c_str());
+}
+
 void printRatios(std::map<std::string, Figures>& f) {
-  std::printf("\n| ratio | value | target | | raw figures |\n|---|---|---|---|---|\n");
+  std::printf("\n| ratio | value | must | goal | met | raw figures |\n|---|---|---|---|---|---|\n");
   const struct {
     const char* name;
     const char* size;
-  } images[] = {{FWPROVIDER_IMAGE_1, "1315840"}, {FWPROVIDER_IMAGE_2, "19456"}, {FWPROVIDER_IMAGE_3, "1315840"}};
+    Bound must;
+  } images[] = {{FWPROVIDER_IMAGE_1, "1315840", {">=", 0.95}},
+                {FWPROVIDER_IMAGE_2, "19456", {">=", 0.85}},
+                {FWPROVIDER_IMAGE_3, "1315840", {">=", 0.95}}};
   for (const auto& image : images) {
     const Figures& binary = f[std::string("BM_BinaryExport/") + image.name];
     const Figures& copy = f[std::string("BM_Memcpy/") + image.size];
-    row(std::string("binary / memcpy, ") + image.name, binary.bytesPerSecond / copy.bytesPerSecond, ">=",
-        0.95, figure("%.2f vs %.2f GB/s", binary.bytesPerSecond / 1e9, copy.bytesPerSecond / 1e9));
+    row(std::string("binary / memcpy, ") + image.name, binary.bytesPerSecond / copy.bytesPerSecond,
+        image.must, {">=", 0.95},
+        figure("%.2f vs %.2f GB/s", binary.bytesPerSecond / 1e9, copy.bytesPerSecond / 1e9));
   }
   const Figures& mapping = f["BM_MappingExport"];
   const Figures& reader = f["BM_ReadXmlOnly"];
-  row("mapping export / read_xml alone", mapping.nanoseconds / reader.nanoseconds, "<=", 1.5,
-      figure("%.0f vs %.0f ns", mapping.nanoseconds, reader.nanoseconds));
+  row("mapping export / read_xml alone", mapping.nanoseconds / reader.nanoseconds, {"<=", 1.7},
+      {"<=", 1.5}, figure("%.0f vs %.0f ns", mapping.nanoseconds, reader.nanoseconds));
+  const Figures& heap = f["BM_MappingPeakHeap/iterations:10"];
+  row("allocations in one mapping call", heap.allocations, {"<=", 250}, {"<=", 150},
+      figure("%.0f bytes peak; read_xml alone %.0f allocations", heap.peakHeapBytes,
+             f["BM_ReadXmlPeakHeap/iterations:10"].allocations));
+  const double readerGrowth =
+      f["BM_ReadXmlProperties/100"].itemsPerSecond / f["BM_ReadXmlProperties/10000"].itemsPerSecond;
   const Figures& hundred = f["BM_MappingProperties/100"];
   const Figures& tenThousand = f["BM_MappingProperties/10000"];
   row("per-property cost, 10000 / 100 properties", hundred.itemsPerSecond / tenThousand.itemsPerSecond,
-      "<=", 1.25,
-      figure("%.0f vs %.0f ns per property", 1e9 / tenThousand.itemsPerSecond, 1e9 / hundred.itemsPerSecond));
+      {"<=", 1.25}, {"<=", readerGrowth},
+      figure("%.0f vs %.0f ns per property", 1e9 / tenThousand.itemsPerSecond,
+             1e9 / hundred.itemsPerSecond));
   const Figures& one = f["BM_MappingThreads/real_time/threads:1"];
   const Figures& two = f["BM_MappingThreads/real_time/threads:2"];
-  row("mapping throughput, 2 threads / 1 thread", two.itemsPerSecond / one.itemsPerSecond, ">=", 1.8,
-      figure("%.0f vs %.0f calls/s", two.itemsPerSecond, one.itemsPerSecond));
+  row("mapping throughput, 2 threads / 1 thread", two.itemsPerSecond / one.itemsPerSecond,
+      {">=", 1.8}, {">=", 1.9}, figure("%.0f vs %.0f calls/s", two.itemsPerSecond, one.itemsPerSecond));
 
   std::printf("\nFloors set by the reader (Boost.PropertyTree) on the same documents:\n");
-  std::printf("- per-property cost of read_xml alone, 10000 / 100 properties: %.3f\n",
-              f["BM_ReadXmlProperties/100"].itemsPerSecond /
-                  f["BM_ReadXmlProperties/10000"].itemsPerSecond);
+  std::printf("- per-property cost of read_xml alone, 10000 / 100 properties: %.3f\n", readerGrowth);
   std::printf("- read_xml alone, 2 threads / 1 thread: %.3f\n",
               f["BM_ReadXmlThreads/real_time/threads:2"].itemsPerSecond /
                   f["BM_ReadXmlThreads/real_time/threads:1"].itemsPerSecond);
+  std::printf("- one configuration call: %.0f allocations, %.0f bytes peak\n",
+              f["BM_ConfigPeakHeap/iterations:10"].allocations,
+              f["BM_ConfigPeakHeap/iterations:10"].peakHeapBytes);
 }
 
 }  // namespace

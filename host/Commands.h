@@ -22,15 +22,16 @@ namespace fwhost {
 struct HostOptions {
   std::string plugin;    // empty: the default location
   bool verbose = false;  // all of the plug-in's log, not only its start
+  bool json = false;     // set by fwhost's --json or the command's own
 };
 
-void addInfoCommand(CLI::App& app, const HostOptions& host);
-void addMapCommand(CLI::App& app, const HostOptions& host);
-void addDescribeCommand(CLI::App& app);
-void addFetchCommand(CLI::App& app, const HostOptions& host);
-void addPlanCommand(CLI::App& app, const HostOptions& host);
-void addScanCommand(CLI::App& app, const HostOptions& host);
-void addVerifyCommand(CLI::App& app);
+void addInfoCommand(CLI::App& app, HostOptions& host);
+void addMapCommand(CLI::App& app, HostOptions& host);
+void addDescribeCommand(CLI::App& app, HostOptions& host);
+void addFetchCommand(CLI::App& app, HostOptions& host);
+void addPlanCommand(CLI::App& app, HostOptions& host);
+void addScanCommand(CLI::App& app, HostOptions& host);
+void addVerifyCommand(CLI::App& app, HostOptions& host);
 void addHelpCommand(CLI::App& app);
 
 // The plug-in named by --plugin, else the one at the default location.
@@ -39,7 +40,7 @@ Plugin openPlugin(const HostOptions& host);
 // The plug-in's Version attribute; empty when it has none.
 std::string pluginVersion(const Plugin& plugin);
 
-// --json, whose failures main also prints as JSON on stdout.
+// The command's --json, bound to HostOptions::json; main prints failures as JSON too.
 void addJsonFlag(CLI::App& command, bool& json, const std::string& what);
 
 // A usage error unless the option's value is empty only when it was not given at all.

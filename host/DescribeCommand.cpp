@@ -10,20 +10,19 @@ namespace {
 
 struct DescribeOptions {
   std::vector<std::string> settings;
-  bool json = false;
 };
 
 }  // namespace
 
-void addDescribeCommand(CLI::App& app) {
+void addDescribeCommand(CLI::App& app, HostOptions& host) {
   auto options = std::make_shared<DescribeOptions>();
   CLI::App* command =
       app.add_subcommand("describe", "Print the drive description that --set settings make");
   addSettingsOption(*command, options->settings);
-  addJsonFlag(*command, options->json, "print {\"description\": XML}");
-  command->callback([options] {
+  addJsonFlag(*command, host.json, "print {\"description\": XML}");
+  command->callback([&host, options] {
     const std::string xml = describe(options->settings).xml();
-    if (options->json) {
+    if (host.json) {
       printJson({{"description", xml}});
     } else {
       std::cout << xml;

@@ -71,6 +71,17 @@ void DriveDescription::set(const std::string& setting) {
   set(key, type, setting.substr(equals + 1));
 }
 
+bool DriveDescription::has(const std::string& key) const {
+  const auto sameKey = [&](const Attribute& attribute) {
+    return std::equal(key.begin(), key.end(), attribute.key.begin(), attribute.key.end(),
+                      [](char a, char b) {
+                        return std::tolower(static_cast<unsigned char>(a)) ==
+                               std::tolower(static_cast<unsigned char>(b));
+                      });
+  };
+  return std::any_of(attributes_.begin(), attributes_.end(), sameKey);
+}
+
 std::string DriveDescription::xml() const {
   namespace pt = boost::property_tree;
   pt::ptree object;

@@ -18,6 +18,9 @@ class DriveDescription {
   // "Key=Value" (a string) or "Key:type=Value"; HostError (usage) when malformed.
   void set(const std::string& setting);
 
+  // Whether an attribute has this key, ignoring ASCII case as the plug-in does.
+  bool has(const std::string& key) const;
+
   // The document: an attribute-list Object with one Property per attribute, in the order set.
   std::string xml() const;
 

@@ -16,12 +16,11 @@ struct FetchOptions {
   std::string name;
   std::string file;
   bool force = false;
-  bool json = false;
 };
 
 }  // namespace
 
-void addFetchCommand(CLI::App& app, const HostOptions& host) {
+void addFetchCommand(CLI::App& app, HostOptions& host) {
   auto options = std::make_shared<FetchOptions>();
   CLI::App* command = app.add_subcommand("fetch", "Write one firmware image to a file");
   command->add_option("NAME", options->name, "image name, exactly as the plug-in names it")
@@ -30,12 +29,11 @@ void addFetchCommand(CLI::App& app, const HostOptions& host) {
                       "file or existing folder to write into, - for standard output "
                       "(default: NAME.bin)");
   command->add_flag("--force", options->force, "replace a file that holds other bytes");
-  addJsonFlag(*command, options->json,
-              "print {\"name\", \"file\", \"size\", \"sha256\", \"written\"}");
+  addJsonFlag(*command, host.json, "print {\"name\", \"file\", \"size\", \"sha256\", \"written\"}");
   command->callback([command, &host, options] {
     requireNonEmpty(*command, "--output", options->file);
     const bool toStdout = options->file == "-";
-    if (toStdout && options->json)
+    if (toStdout && host.json)
       throw HostError(ExitCode::usage, "--output - and --json would both use standard output");
     if (toStdout && standardOutputIsTerminal())
       throw HostError(ExitCode::usage, "--output -: standard output is a terminal; redirect it");
@@ -57,7 +55,7 @@ void addFetchCommand(CLI::App& app, const HostOptions& host) {
     if (inspectPath(file).kind == PathKind::directory) file /= std::filesystem::u8path(named);
     const bool written = decideWrite(file, bytes, options->force) == WriteStep::write;
     if (written) writeFileSafely(file, bytes);
-    if (options->json) {
+    if (host.json) {
       printJson({{"name", options->name},
                  {"file", file.u8string()},
                  {"size", bytes.size()},

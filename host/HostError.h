@@ -16,13 +16,18 @@ enum class ExitCode : int {
 };
 
 // Thrown to end a command; main prints what() as one line on stderr and exits with code().
+// answered: stdout already holds the command's JSON answer, which tells what failed, so main
+// adds no error object after it.
 class HostError : public std::runtime_error {
  public:
-  HostError(ExitCode code, const std::string& message) : std::runtime_error(message), code_(code) {}
+  HostError(ExitCode code, const std::string& message, bool answered = false)
+      : std::runtime_error(message), code_(code), answered_(answered) {}
   ExitCode code() const { return code_; }
+  bool answered() const { return answered_; }
 
  private:
   ExitCode code_;
+  bool answered_;
 };
 
 }  // namespace fwhost

@@ -29,17 +29,16 @@ nlohmann::ordered_json typedValue(const AnswerProperty& property) {
 
 }  // namespace
 
-void addInfoCommand(CLI::App& app, const HostOptions& host) {
-  auto json = std::make_shared<bool>(false);
+void addInfoCommand(CLI::App& app, HostOptions& host) {
   CLI::App* command = app.add_subcommand(
       "info", "Show the plug-in's configuration attributes and which file was loaded");
-  addJsonFlag(*command, *json,
+  addJsonFlag(*command, host.json,
               "print {\"plugin\", \"sha256\", \"attributes\"}, each attribute as a typed value");
-  command->callback([&host, json] {
+  command->callback([&host] {
     const Plugin plugin = openPlugin(host);
     const std::string sha256 = sha256OfFile(plugin.path());
     const auto properties = readAnswer(plugin.configuration(), plugin.path().u8string());
-    if (*json) {
+    if (host.json) {
       nlohmann::ordered_json values = nlohmann::ordered_json::object();
       for (const AnswerProperty& property : properties)
         values[property.name] = typedValue(property);

@@ -11,7 +11,6 @@ namespace {
 
 struct MapOptions {
   DriveInput drive;
-  bool json = false;
   bool xml = false;
 };
 
@@ -31,11 +30,11 @@ void printAnswer(const MappingAnswer& answer) {
 
 }  // namespace
 
-void addMapCommand(CLI::App& app, const HostOptions& host) {
+void addMapCommand(CLI::App& app, HostOptions& host) {
   auto options = std::make_shared<MapOptions>();
   CLI::App* command = app.add_subcommand("map", "Show the plug-in's target firmware for a drive");
   addDriveOptions(*command, options->drive);
-  addJsonFlag(*command, options->json, "print the answer and the warnings as a JSON object");
+  addJsonFlag(*command, host.json, "print the answer and the warnings as a JSON object");
   command->add_flag("--xml", options->xml, "print the plug-in's answer document unchanged")
       ->excludes("--json");
   command->callback([&host, options] {
@@ -44,7 +43,7 @@ void addMapCommand(CLI::App& app, const HostOptions& host) {
     const MappedDrive mapped = mapDrive(plugin, drive);
     if (options->xml) {
       std::cout << mapped.document << '\n';
-    } else if (options->json) {
+    } else if (host.json) {
       nlohmann::ordered_json answer = toJson(mapped.answer);
       answer["warnings"] = mapped.warnings;
       printJson(answer);

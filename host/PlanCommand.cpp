@@ -1,25 +1,15 @@
 // fwhost plan: every package of a drive's update, in flash order, with SHA256SUMS and a
 // manifest beside them. The manifest is written last, so a folder that has one is complete.
-#include <algorithm>
-#include <ctime>
-#include <fstream>
-#include <iostream>
-#include <iterator>
 #include <memory>
-#include <optional>
 
 #include "host/Answer.h"
 #include "host/Commands.h"
 #include "host/DriveInput.h"
-#include "host/Files.h"
-#include "host/HostError.h"
-#include "host/Sha256.h"
-#include "host/platform/SafeWrite.h"
+#include "host/PlanWriter.h"
 
 namespace fwhost {
 namespace {
 
-namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
 
 struct PlanOptions {
@@ -27,96 +17,11 @@ struct PlanOptions {
   std::string directory;
   bool dryRun = false;
   bool force = false;
-  bool json = false;
 };
-
-struct PlannedFile {
-  fs::path path;
-  std::string bytes;
-  std::string sha256;
-  WriteStep step = WriteStep::write;
-};
-
-PlannedFile plannedFile(fs::path path, std::string bytes) {
-  std::string sha256 = sha256Hex(bytes);
-  return {std::move(path), std::move(bytes), std::move(sha256)};
-}
-
-std::string utcNow() {
-  const std::time_t now = std::time(nullptr);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", std::gmtime(&now));
-  return text;
-}
-
-Json manifestOf(const Plugin& plugin, const MappedDrive& mapped, const Json& packages) {
-  Json drive = Json::object();
-  for (const char* key : {"ModelNumber", "SerialNumber", "Firmware"}) {
-    const auto found = mapped.ruleAttributes.find(key);
-    drive[key] = found == mapped.ruleAttributes.end() ? Json(nullptr) : Json(found->second);
-  }
-  return {{"fwhost", FWHOST_VERSION},
-          {"created", utcNow()},
-          {"plugin", {{"path", plugin.path().u8string()}, {"version", pluginVersion(plugin)}}},
-          {"drive", drive},
-          {"verdict", verdictName(mapped.answer.verdict)},
-          {"status", mapped.answer.status},
-          {"destination", mapped.answer.destination},
-          {"packages", packages}};
-}
-
-// The packages in flash order, then SHA256SUMS, then manifest.json.
-std::vector<PlannedFile> planFiles(const Plugin& plugin, const MappedDrive& mapped,
-                                   const fs::path& directory) {
-  if (mapped.answer.packages.empty()) {
-    throw HostError(ExitCode::plugin, plugin.path().u8string() +
-                                          ": answered inconsistently (an update without packages)");
-  }
-  std::vector<PlannedFile> files;
-  Json packages = Json::array();
-  std::string sums;
-  for (const std::string& name : mapped.answer.packages) {
-    std::string bytes = isPlainFileName(name) ? plugin.image(name) : std::string();
-    if (bytes.empty()) {
-      throw HostError(ExitCode::plugin, plugin.path().u8string() +
-                                            ": answered inconsistently (package " + name +
-                                            " cannot be fetched)");
-    }
-    const std::string file = name + ".bin";
-    files.push_back(plannedFile(directory / fs::u8path(file), std::move(bytes)));
-    packages.push_back({{"order", packages.size() + 1},
-                        {"name", name},
-                        {"file", file},
-                        {"size", files.back().bytes.size()},
-                        {"sha256", files.back().sha256}});
-    sums += files.back().sha256 + "  " + file + '\n';
-  }
-  files.push_back(plannedFile(directory / "SHA256SUMS", sums));
-  files.push_back(plannedFile(directory / "manifest.json",
-                              manifestOf(plugin, mapped, packages).dump(2) + '\n'));
-  return files;
-}
-
-// The manifest already there, when it differs from the planned one only in when it was made.
-std::optional<std::string> sameManifest(const PlannedFile& manifest) {
-  if (inspectPath(manifest.path).kind != PathKind::regularFile) return std::nullopt;
-  std::ifstream file(manifest.path, std::ios::binary);
-  std::string existing{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  const Json found = Json::parse(existing, nullptr, false);
-  Json planned = Json::parse(manifest.bytes);
-  if (found.is_object() && found.contains("created")) planned["created"] = found["created"];
-  if (found != planned) return std::nullopt;
-  return existing;
-}
-
-const char* stepWords(const PlannedFile& file, bool dryRun) {
-  if (file.step == WriteStep::keep) return "kept";
-  return dryRun ? "would write" : "wrote";
-}
 
 }  // namespace
 
-void addPlanCommand(CLI::App& app, const HostOptions& host) {
+void addPlanCommand(CLI::App& app, HostOptions& host) {
   auto options = std::make_shared<PlanOptions>();
   CLI::App* command = app.add_subcommand(
       "plan",
@@ -128,7 +33,7 @@ void addPlanCommand(CLI::App& app, const HostOptions& host) {
   command->add_flag("--dry-run", options->dryRun,
                     "make every check and print what would be written, writing nothing");
   command->add_flag("--force", options->force, "replace files that hold other bytes");
-  addJsonFlag(*command, options->json, "print one object with the heading and each file");
+  addJsonFlag(*command, host.json, "print one object with the heading and each file");
   command->callback([command, &host, options] {
     requireNonEmpty(*command, "--output", options->directory);
     const DriveText drive = readDrive(options->drive);
@@ -140,7 +45,7 @@ void addPlanCommand(CLI::App& app, const HostOptions& host) {
                    {"destination", answer.destination},
                    {"warnings", mapped.warnings}};
     if (answer.verdict != Verdict::updateAvailable) {
-      if (options->json) {
+      if (host.json) {
         result["files"] = Json::array();
         printJson(result);
       } else {
@@ -149,56 +54,13 @@ void addPlanCommand(CLI::App& app, const HostOptions& host) {
       }
       return;
     }
-    const fs::path directory = fs::u8path(options->directory);
-    std::vector<PlannedFile> files = planFiles(plugin, mapped, directory);
-    prepareFolder(directory, false);
-    PlannedFile& manifest = files.back();
-    for (PlannedFile& file : files) {
-      if (&file != &manifest) file.step = decideWrite(file.path, file.bytes, options->force);
-    }
-    const bool packagesChange =
-        std::any_of(files.begin(), files.end() - 1,
-                    [](const PlannedFile& file) { return file.step == WriteStep::write; });
-    // The same plan made earlier: its manifest stays, or is made anew after the packages.
-    if (auto existing = sameManifest(manifest); existing && !packagesChange) {
-      manifest = plannedFile(manifest.path, std::move(*existing));
-      manifest.step = WriteStep::keep;
-    } else if (!existing) {
-      manifest.step = decideWrite(manifest.path, manifest.bytes, options->force);
-    }
-    uint64_t total = 0;
-    for (size_t i = 0; i < answer.packages.size(); ++i) total += files[i].bytes.size();
-    const std::string heading = "update to " + answer.destination + ": " +
-                                std::to_string(answer.packages.size()) + " packages, " +
-                                std::to_string(total) + " bytes, into " + directory.u8string();
-    result["packages"] = answer.packages.size();
-    result["bytes"] = total;
-    result["directory"] = directory.u8string();
-    result["dry_run"] = options->dryRun;
-    if (!options->json) printLine(heading);
-    if (!options->dryRun) {
-      prepareFolder(directory, true);
-      // Until the packages are all in place, no manifest may claim a complete plan.
-      std::error_code error;
-      if (packagesChange && !fs::remove(manifest.path, error) && error)
-        throw HostError(ExitCode::input,
-                        manifest.path.u8string() + ": cannot remove: " + error.message());
-    }
-    Json written = Json::array();
-    for (const PlannedFile& file : files) {
-      if (file.step == WriteStep::write && !options->dryRun) writeFileSafely(file.path, file.bytes);
-      const char* words = stepWords(file, options->dryRun);
-      if (!options->json)
-        printLine(words + (" " + fileLine(file.path.u8string(), file.bytes.size(), file.sha256)));
-      written.push_back({{"file", file.path.u8string()},
-                         {"size", file.bytes.size()},
-                         {"sha256", file.sha256},
-                         {"action", words}});
-    }
-    if (options->json) {
-      result["files"] = written;
-      printJson(result);
-    }
+    const auto line = [&host](const std::string& text) {
+      if (!host.json) printLine(text);
+    };
+    result.update(
+        writePlan(plugin, mapped, std::filesystem::u8path(options->directory),
+                  {options->dryRun, options->force}, line));
+    if (host.json) printJson(result);
   });
 }
 

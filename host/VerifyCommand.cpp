@@ -20,7 +20,6 @@ using Json = nlohmann::ordered_json;
 
 struct VerifyOptions {
   std::string directory;
-  bool json = false;
 };
 
 HostError mismatch(const fs::path& path, const std::string& what) {
@@ -76,17 +75,17 @@ size_t verifyPlan(const fs::path& directory) {
 
 }  // namespace
 
-void addVerifyCommand(CLI::App& app) {
+void addVerifyCommand(CLI::App& app, HostOptions& host) {
   auto options = std::make_shared<VerifyOptions>();
   CLI::App* command =
       app.add_subcommand("verify",
                          "Check a plan folder: every listed file there with its size and SHA-256, "
                          "nothing else; exit 3 at the first mismatch");
   command->add_option("DIR", options->directory, "folder that fwhost plan wrote")->required();
-  addJsonFlag(*command, options->json, "print {\"directory\", \"complete\", \"packages\"}");
-  command->callback([options] {
+  addJsonFlag(*command, host.json, "print {\"directory\", \"complete\", \"packages\"}");
+  command->callback([&host, options] {
     const size_t packages = verifyPlan(fs::u8path(options->directory));
-    if (options->json) {
+    if (host.json) {
       printJson({{"directory", options->directory}, {"complete", true}, {"packages", packages}});
     } else {
       printLine(options->directory + ": complete plan, " + std::to_string(packages) +

@@ -39,7 +39,7 @@ int fail(ExitCode code, const std::string& message, bool json) {
   return static_cast<int>(code);
 }
 
-void printVersion(const fwhost::HostOptions& host, bool json) {
+void printVersion(const fwhost::HostOptions& host) {
   nlohmann::ordered_json version = {{"fwhost", FWHOST_VERSION}, {"plugin", nullptr}};
   try {
     const fwhost::Plugin plugin = fwhost::openPlugin(host);
@@ -49,7 +49,7 @@ void printVersion(const fwhost::HostOptions& host, bool json) {
   } catch (const fwhost::HostError& error) {
     std::cerr << "fwhost: no plug-in loaded: " << error.what() << '\n';
   }
-  if (json) {
+  if (host.json) {
     fwhost::printJson(version);
     return;
   }
@@ -77,22 +77,21 @@ int main(int argc, char** argv) {
   app.allow_windows_style_options(false);
   app.fallthrough();
   fwhost::HostOptions host;
-  bool version = false, versionJson = false;
+  bool version = false;
   app.add_option("--plugin", host.plugin,
                  "plug-in to load (default: beside fwhost, else the installed one)");
   app.add_flag("--verbose", host.verbose,
                "show all that the plug-in logs, not only its first two records");
   app.add_flag("--version", version,
                "print fwhost's version and the loaded plug-in's Version attribute");
-  // Each command has its own --json; this one is for --version.
-  app.add_flag("--json", versionJson, "with --version: print it as a JSON object");
+  app.add_flag("--json", host.json, "print the result, or the failure, as one JSON object");
   fwhost::addInfoCommand(app, host);
   fwhost::addMapCommand(app, host);
-  fwhost::addDescribeCommand(app);
+  fwhost::addDescribeCommand(app, host);
   fwhost::addFetchCommand(app, host);
   fwhost::addPlanCommand(app, host);
   fwhost::addScanCommand(app, host);
-  fwhost::addVerifyCommand(app);
+  fwhost::addVerifyCommand(app, host);
   fwhost::addHelpCommand(app);
 
   try {
@@ -100,7 +99,7 @@ int main(int argc, char** argv) {
     for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
     app.parse(static_cast<int>(pointers.size()), pointers.data());
     if (version) {
-      printVersion(host, json);
+      printVersion(host);
     } else if (app.get_subcommands().empty()) {
       throw fwhost::HostError(ExitCode::usage, "a subcommand is required");
     }
@@ -111,7 +110,8 @@ int main(int argc, char** argv) {
   } catch (const fwhost::HostError& error) {
     const bool usage = error.code() == ExitCode::usage;
     return fail(error.code(),
-                error.what() + (usage ? " (see " + helpHint(app) + ")" : std::string()), json);
+                error.what() + (usage ? " (see " + helpHint(app) + ")" : std::string()),
+                json && !error.answered());
   } catch (const std::exception& error) {
     // Failures of the file system library and the like: they concern files, so input errors.
     return fail(ExitCode::input, error.what(), json);

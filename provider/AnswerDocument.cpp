@@ -5,9 +5,7 @@
 namespace fwprovider {
 
 std::string answerDocument(const orv::core::AttributeMap& answer) {
-  std::string text = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
-  orv::core::xml::convert::fromAttributeMap(answer)->appendXml(text);
-  return text;
+  return orv::core::xml::convert::toXmlText("<?xml version=\"1.0\" encoding=\"utf-8\"?>", answer);
 }
 
 }  // namespace fwprovider

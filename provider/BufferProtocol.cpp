@@ -8,13 +8,10 @@ namespace fwprovider {
 
 using orv::core::Status;
 
-std::string takeInputText(const char* input, uint32_t length) {
-  // Only the bytes before the first NUL are kept, so only they are copied.
+std::string_view takeInputText(const char* input, uint32_t length) {
   const void* nul = std::memchr(input, '\0', length);
-  const size_t kept = nul == nullptr ? length : static_cast<const char*>(nul) - input;
-  std::string text(kept, '\0');
-  orv::core::memory::memCopy(text.data(), text.size(), input, kept);
-  return text;
+  const char* end = nul == nullptr ? input + length : static_cast<const char*>(nul);
+  return {input, static_cast<size_t>(end - input)};
 }
 
 Status copyTextToBuffer(std::string text, char* buffer, uint32_t* bufferLength) {

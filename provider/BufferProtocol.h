@@ -4,13 +4,15 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "orv/core/Status.h"
 
 namespace fwprovider {
 
-// The host's text up to its first NUL byte, read no further than length bytes.
-std::string takeInputText(const char* input, uint32_t length);
+// The host's text up to its first NUL byte, read no further than length bytes. Nothing is
+// copied: the view is into the host's memory and lasts as long as the call does.
+std::string_view takeInputText(const char* input, uint32_t length);
 
 // Text protocol: needs text.size() + 1 bytes, writes the text and a NUL, and always reports
 // text.size() + 1 in *bufferLength. 0 on success, 37 when short, 36 with a null buffer.

@@ -27,7 +27,8 @@ uint32_t guarded(const orv::core::SourceLocation& where, Call call) {
     try {
       return static_cast<uint32_t>(call().code());
     } catch (const Status& status) {
-      caught = "status " + std::to_string(status.code()) + " " + status.message();
+      caught = "status " + std::to_string(status.code()) + " ";
+      caught += status.message();
     } catch (const std::exception& exception) {
       caught = exception.what();
     } catch (...) {

@@ -4,7 +4,7 @@
 
 namespace fwprovider {
 
-const std::uint8_t* findImage(std::string name, std::uint32_t& size) {
+const std::uint8_t* findImage(std::string_view name, std::uint32_t& size) {
   for (const EmbeddedImage& image : kEmbeddedImages) {
     if (image.name == name) {
       size = static_cast<std::uint32_t>(image.end - image.begin);

@@ -23,6 +23,7 @@ const char kTargetVersion[] = "REV1";
 // Flash order; every package is an image of the catalogue.
 const std::vector<std::string> kUpdatePackages = {FWPROVIDER_IMAGE_1, FWPROVIDER_IMAGE_2,
                                                   FWPROVIDER_IMAGE_3};
+const std::vector<std::string> kNoPackages;
 
 struct Drive {
   std::string model;
@@ -67,16 +68,16 @@ orv::core::AttributeMap mapTargetFirmware(orv::core::AttributeMap input) {
   using namespace orv::core;
   const Drive drive = readDrive(input);
 
-  std::string destination;
-  std::vector<std::string> packages;
+  const char* destination = "";
+  const std::vector<std::string>* packages = &kNoPackages;
   Status verdict = firmwareCurrentStatus();
   if (updateRuleHolds(drive)) {
     destination = kTargetVersion;
-    packages = kUpdatePackages;
+    packages = &kUpdatePackages;
     verdict = firmwareUpdateAvailableStatus();
   }
   if (errorRuleHolds(drive)) {
-    packages.clear();
+    packages = &kNoPackages;
     verdict = contactSupportStatus();
   }
 
@@ -84,8 +85,8 @@ orv::core::AttributeMap mapTargetFirmware(orv::core::AttributeMap input) {
   writeStringAttribute(answer, Attribute("Source", "Source", "string"), "");
   writeStringAttribute(answer, Attribute("Destination", "Destination", "string"), destination);
   Attribute package = makePackageAttribute();
-  package.setTextList(packages);
-  answer[package.name()] = package;
+  package.setTextList(*packages);
+  answer[package.name()] = std::move(package);
   writeUint64Attribute(answer, makeStatusAttribute(), static_cast<uint64_t>(verdict.code()));
   return answer;
 }

@@ -8,6 +8,7 @@ packages=(
   libboost-dev libboost-log-dev libboost-filesystem-dev
   libgtest-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev libssl-dev
+  locales
   "$@"
 )
 

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Fresh Debian 12 to a full test run: set-up, build, every test, the same under ASan and UBSan
-# with every fuzz target run briefly; on Linux, then the Windows DLL cross-built and tested under
-# Wine.
+# Fresh Debian 12 to a full test run: set-up, build, the plug-in built again elsewhere to the same
+# bytes, every test, the same under ASan and UBSan with every fuzz target run briefly; on Linux,
+# then the Windows DLL cross-built, rebuilt elsewhere likewise and tested under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh
+scripts/reproducible.sh default provider/libfwprovider.so
 ctest --preset default
 scripts/hardening.sh
 
@@ -14,6 +15,7 @@ export FWPROVIDER_CACHE=${FWPROVIDER_CACHE:-$HOME/.cache/fwprovider}
 scripts/windows-deps.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows
+scripts/reproducible.sh windows provider/fwprovider.dll
 # Wine's server and services are started here, apart from the tests: started by a test, they
 # would hold its output open for as long as they stay, seconds per test. The server stays 10 s
 # past its last program; the run waits for it to go, so that nothing outlives the run.

@@ -1,6 +1,8 @@
 #include "provider/TargetFirmwareMapping.h"
 
+#include <locale>
 #include <map>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
@@ -52,7 +54,7 @@ Answer answerOf(const Drive& drive) {
           answer["Status"].valueText()};
 }
 
-TEST(TargetFirmwareMappingTest, Rules) {
+void expectRules() {
   const Answer update{"REV1", kPackages, "65"};
   const Answer current{"", "", "64"};
   const Answer supportAfterMatch{"REV1", "", "68"};
@@ -65,7 +67,7 @@ TEST(TargetFirmwareMappingTest, Rules) {
       {"update match", kUpdatable, update},
       {"boot-ROM firmware", with(kUpdatable, "Firmware", "BRHPS1"), update},
       {"keys in other cases", {{"PRODUCT", "Quarry Meadow"}, {"oem", "HP"}, {"firmware", "HPS0"},
-                               {"configid", "T2UB_256"}}, update},
+                               {"CONFIGID", "T2UB_256"}}, update},
       {"bootloader and TCG have no effect",
        with(with(kUpdatable, "Bootloader", "boot"), "TCGSupported", "True"), update},
       {"target firmware already", with(kUpdatable, "Firmware", "REV1"), current},
@@ -90,6 +92,19 @@ TEST(TargetFirmwareMappingTest, Rules) {
     EXPECT_EQ(answer.packages, row.answer.packages) << row.name;
     EXPECT_EQ(answer.status, row.answer.status) << row.name;
   }
+}
+
+TEST(TargetFirmwareMappingTest, Rules) { expectRules(); }
+
+// A host in Turkey, where "I" is not the upper case of "i"; ctest makes its locale with localedef.
+TEST(TargetFirmwareMappingTest, RulesUnderATurkishLocale) {
+  try {
+    std::locale::global(std::locale("tr_TR.ISO-8859-9"));
+  } catch (const std::runtime_error&) {
+    GTEST_SKIP() << "no tr_TR.ISO-8859-9 locale here (localedef and the locales package make it)";
+  }
+  expectRules();
+  std::locale::global(std::locale::classic());
 }
 
 TEST(TargetFirmwareMappingTest, LookupsReadRawBytesWhateverTheType) {
@@ -124,9 +139,7 @@ TEST(TargetFirmwareMappingTest, WorkedAnswersToTheByte) {
       "<Property category=\"attribute\" displayName=\"Package\" name=\"Package\" size=\"1\" "
       "type=\"vectorOfStrings\" value=\"\"/></Object>";
   EXPECT_EQ(answerDocument(mapTargetFirmware(mapOf(kUpdatable))), update);
-  EXPECT_EQ(update.size(), 592u);
   EXPECT_EQ(answerDocument(mapTargetFirmware(AttributeMap())), current);
-  EXPECT_EQ(current.size(), 499u);
 }
 
 TEST(TargetFirmwareMappingTest, ConfigurationAnswerToTheByte) {
@@ -141,7 +154,6 @@ TEST(TargetFirmwareMappingTest, ConfigurationAnswerToTheByte) {
       "<Property category=\"attribute\" displayName=\"Module Type\" name=\"ModuleType\" "
       "size=\"4\" type=\"uint8\" value=\"0\"/></Object>";
   EXPECT_EQ(answerDocument(buildConfigurationAttributes()), expected);
-  EXPECT_EQ(expected.size(), 495u);
 }
 
 }  // namespace

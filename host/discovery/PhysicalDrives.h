@@ -4,14 +4,15 @@
 
 #include <vector>
 
-#include "host/SysfsScan.h"
+#include "host/discovery/ScannedDrive.h"
 
 namespace fwhost {
 
 // Opens PhysicalDrive0, 1, ... (at most 64) until one is missing, with no access rights, which
-// queries need none of. NVMe drives give their Identify Controller strings; others what their
-// device descriptor holds. A drive that does not answer its queries is left out, one whose
-// answer cannot be read too, with a warning on stderr.
+// queries need none of. NVMe drives give their Identify Controller data, ATA drives their
+// IDENTIFY DEVICE data where the pass-through is allowed (administrators), others what their
+// device descriptor holds. A drive that does not answer its queries is left out; one whose
+// answer cannot be read is listed with the reason.
 std::vector<ScannedDrive> scanPhysicalDrives();
 
 }  // namespace fwhost

@@ -12,13 +12,6 @@ uint32_t word32(std::string_view bytes, size_t at) {
   return value;
 }
 
-std::string trimmed(std::string_view text) {
-  const std::string_view padding(" \t\r\n\0", 5);
-  const auto first = text.find_first_not_of(padding);
-  if (first == std::string_view::npos) return {};
-  return std::string(text.substr(first, text.find_last_not_of(padding) - first + 1));
-}
-
 // A NUL-terminated text at an offset; offset 0 means the driver has none.
 std::string textAt(std::string_view bytes, uint32_t offset, const char* field) {
   if (offset == 0) return {};
@@ -28,7 +21,7 @@ std::string textAt(std::string_view bytes, uint32_t offset, const char* field) {
                                 std::to_string(bytes.size()) + " bytes");
   }
   const std::string_view rest = bytes.substr(offset);
-  return trimmed(rest.substr(0, rest.find('\0')));
+  return trimPadding(rest.substr(0, rest.find('\0')));
 }
 
 // Offsets of STORAGE_DEVICE_DESCRIPTOR and of STORAGE_PROTOCOL_DATA_DESCRIPTOR.
@@ -55,7 +48,7 @@ DeviceDescriptor parseDeviceDescriptor(std::string_view bytes) {
           textAt(bytes, word32(bytes, kSerialOffset), "serial")};
 }
 
-NvmeIdentity parseNvmeIdentifyDescriptor(std::string_view bytes) {
+DriveIdentity parseNvmeIdentifyDescriptor(std::string_view bytes) {
   if (bytes.size() < kProtocolHeader) {
     throw std::invalid_argument("NVMe identify descriptor: " + std::to_string(bytes.size()) +
                                 " bytes, fewer than its header");
@@ -71,8 +64,8 @@ NvmeIdentity parseNvmeIdentifyDescriptor(std::string_view bytes) {
                                 ", too few for model, serial and firmware");
   }
   const std::string_view data = bytes.substr(offset);
-  return {trimmed(data.substr(kModel, kModelLength)), trimmed(data.substr(kSerial, kSerialLength)),
-          trimmed(data.substr(kFirmware, kFirmwareLength))};
+  return {trimPadding(data.substr(kModel, kModelLength)), trimPadding(data.substr(kSerial, kSerialLength)),
+          trimPadding(data.substr(kFirmware, kFirmwareLength))};
 }
 
 }  // namespace fwhost

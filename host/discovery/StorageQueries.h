@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "host/discovery/IdentifyPages.h"
+
 namespace fwhost {
 
 // The buses whose drives are asked for more than the device descriptor tells.
@@ -24,16 +26,9 @@ struct DeviceDescriptor {
 // lies outside them.
 DeviceDescriptor parseDeviceDescriptor(std::string_view bytes);
 
-// The texts of NVMe Identify Controller data, trimmed of their padding.
-struct NvmeIdentity {
-  std::string model;
-  std::string serial;
-  std::string firmware;
-};
-
-// STORAGE_PROTOCOL_DATA_DESCRIPTOR that carries Identify Controller data; std::invalid_argument
-// when the data it points to is cut short.
-NvmeIdentity parseNvmeIdentifyDescriptor(std::string_view bytes);
+// The model, serial and firmware of the STORAGE_PROTOCOL_DATA_DESCRIPTOR that carries NVMe
+// Identify Controller data; std::invalid_argument when the data it points to is cut short.
+DriveIdentity parseNvmeIdentifyDescriptor(std::string_view bytes);
 
 }  // namespace fwhost
 

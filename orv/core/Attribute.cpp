@@ -81,7 +81,7 @@ Attribute::Attribute(std::string name, std::string displayName, std::string type
 
 void Attribute::setBytes(const uint8_t* bytes, uint32_t count) { value_ = Payload(bytes, count); }
 
-void Attribute::setText(const std::string& text) {
+void Attribute::setText(std::string_view text) {
   if (text.size() >= std::numeric_limits<uint32_t>::max()) throw outOfBoundsStatus();
   const auto length = static_cast<uint32_t>(text.size());
   value_ = Payload(length + 1);

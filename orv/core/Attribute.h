@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "orv/core/Payload.h"
@@ -31,7 +32,7 @@ class Attribute {
   // Setters store the bytes as given, whatever the type name says; integers little-endian.
   void setBytes(const uint8_t* bytes, uint32_t count);
   // The text and one 0 byte; throws outOfBoundsStatus() for a text too long for a payload.
-  void setText(const std::string& text);
+  void setText(std::string_view text);
   void setTextList(const std::vector<std::string>& items);
   void setBoolean(bool value);
   void setUint8(uint8_t value);

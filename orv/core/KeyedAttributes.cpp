@@ -28,16 +28,16 @@ bool readBooleanAttribute(const AttributeMap& map, const Attribute& key) {
   return value != nullptr && value->data() != nullptr && value->size() > 0 && value->at(0) == 1;
 }
 
-void writeStringAttribute(AttributeMap& map, const Attribute& key, const std::string& text) {
+void writeStringAttribute(AttributeMap& map, const Attribute& key, std::string_view text) {
   Attribute copy = key;
   copy.setText(text);
-  map[copy.name()] = copy;
+  map[copy.name()] = std::move(copy);
 }
 
 void writeUint64Attribute(AttributeMap& map, const Attribute& key, uint64_t number) {
   Attribute copy = key;
   copy.setUint64(number);
-  map[copy.name()] = copy;
+  map[copy.name()] = std::move(copy);
 }
 
 }  // namespace orv::core

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "orv/core/Attribute.h"
 #include "orv/core/AttributeMap.h"
@@ -18,7 +19,7 @@ bool readBooleanAttribute(const AttributeMap& map, const Attribute& key);
 
 // Stores a copy of the template holding the value under the template's name; the template and,
 // when a setter throws, the map stay as they were.
-void writeStringAttribute(AttributeMap& map, const Attribute& key, const std::string& text);
+void writeStringAttribute(AttributeMap& map, const Attribute& key, std::string_view text);
 void writeUint64Attribute(AttributeMap& map, const Attribute& key, uint64_t number);
 
 }  // namespace orv::core

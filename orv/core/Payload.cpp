@@ -31,9 +31,9 @@ Payload::BufferImplementation::~BufferImplementation() {
   data = nullptr;
 }
 
-Payload::Payload() : buffer_(std::make_shared<BufferImplementation>()) {}
+Payload::Payload() = default;
 
-Payload::Payload(uint32_t size) : Payload() {
+Payload::Payload(uint32_t size) : buffer_(std::make_shared<BufferImplementation>()) {
   buffer_->size = size;
   buffer_->data = createBuffer(size);
 }

@@ -26,7 +26,7 @@ class Payload {
     uint32_t size = 0;
   };
 
-  // No storage, size 0.
+  // No storage, size 0, and no shared record: an empty value costs no allocation.
   Payload();
   // `size` zero bytes; when storage cannot be had the payload keeps the size and no storage.
   explicit Payload(uint32_t size);
@@ -41,7 +41,7 @@ class Payload {
   uint8_t& at(uint32_t index) const;
 
  private:
-  std::shared_ptr<BufferImplementation> buffer_;
+  std::shared_ptr<BufferImplementation> buffer_;  // null for Payload()
 };
 
 }  // namespace orv::core

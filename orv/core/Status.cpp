@@ -5,28 +5,31 @@ namespace {
 constexpr uint32_t kVerdictGroup = 10;
 }
 
-Status successStatus() { return Status(0, "Completed successfully."); }
+Status successStatus() { return Status::withStaticMessage(0, 0, "Completed successfully."); }
 
-Status invalidArgumentsStatus() { return Status(36, "Invalid arguments."); }
+Status invalidArgumentsStatus() { return Status::withStaticMessage(0, 36, "Invalid arguments."); }
 
-Status bufferTooSmallStatus() { return Status(37, "Provided buffer is not large enough."); }
+Status bufferTooSmallStatus() {
+  return Status::withStaticMessage(0, 37, "Provided buffer is not large enough.");
+}
 
-Status outOfBoundsStatus() { return Status(14, "Request is out of bounds."); }
+Status outOfBoundsStatus() { return Status::withStaticMessage(0, 14, "Request is out of bounds."); }
 
 Status firmwareCurrentStatus() {
-  return Status(kVerdictGroup, 64,
-                "The selected Almer SSD contains current firmware as of this tool release.");
+  return Status::withStaticMessage(
+      kVerdictGroup, 64, "The selected Almer SSD contains current firmware as of this tool release.");
 }
 
 Status firmwareUpdateAvailableStatus() {
-  return Status(kVerdictGroup, 65,
-                "Firmware update available for the selected Almer SSD as of this tool release.");
+  return Status::withStaticMessage(
+      kVerdictGroup, 65,
+      "Firmware update available for the selected Almer SSD as of this tool release.");
 }
 
 Status contactSupportStatus() {
-  return Status(kVerdictGroup, 68,
-                "Please contact Almer Customer Support for further assistance at the following "
-                "website: https://support.example.com/ssd.");
+  return Status::withStaticMessage(kVerdictGroup, 68,
+                                   "Please contact Almer Customer Support for further assistance "
+                                   "at the following website: https://support.example.com/ssd.");
 }
 
 }  // namespace orv::core

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace orv::core {
 
@@ -13,20 +14,35 @@ class Status {
   Status(uint32_t group, int32_t code, std::string message)
       : code_(code), message_(std::move(message)), group_(group) {}
 
+  // A message in static storage, such as a string literal, that the record points at rather
+  // than owns: making and copying such a status allocates nothing.
+  static Status withStaticMessage(uint32_t group, int32_t code, const char* message) {
+    Status status(group, code, std::string());
+    status.staticMessage_ = message;
+    return status;
+  }
+
   void set(uint32_t group, int32_t code, std::string message) {
     group_ = group;
     code_ = code;
-    message_ = std::move(message);
+    setMessage(std::move(message));
   }
-  void setMessage(std::string message) { message_ = std::move(message); }
+  void setMessage(std::string message) {
+    message_ = std::move(message);
+    staticMessage_ = nullptr;
+  }
 
   int32_t code() const { return code_; }
-  const std::string& message() const { return message_; }
+  std::string_view message() const {
+    return staticMessage_ != nullptr ? std::string_view(staticMessage_)
+                                     : std::string_view(message_);
+  }
   uint32_t group() const { return group_; }
 
  private:
   int32_t code_;
   std::string message_;
+  const char* staticMessage_ = nullptr;  // when set, the message, and message_ is empty
   uint32_t group_;
 };
 

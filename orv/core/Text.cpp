@@ -25,12 +25,12 @@ int hexDigitValue(char c) {
   return -1;
 }
 
+char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 }  // namespace
 
 std::string asciiLowerCase(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : text) c = asciiLower(c);
   return text;
 }
 
@@ -41,13 +41,12 @@ std::string asciiUpperCase(std::string text) {
   return text;
 }
 
-bool equalsText(const std::string& a, const std::string& b, bool ignoreCase) {
+bool equalsText(std::string_view a, std::string_view b, bool ignoreCase) {
   if (!ignoreCase) return a == b;
   if (a.size() != b.size()) return false;
-  const std::locale locale;
-  const auto& ctype = std::use_facet<std::ctype<char>>(locale);
+  // Not the global locale's folding: a host's Turkish locale would keep "i" from matching "I".
   for (size_t i = 0; i < a.size(); ++i) {
-    if (ctype.toupper(a[i]) != ctype.toupper(b[i])) return false;
+    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
   }
   return true;
 }

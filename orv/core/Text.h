@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "orv/core/Payload.h"
@@ -14,7 +15,8 @@ namespace orv::core {
 std::string asciiLowerCase(std::string text);
 std::string asciiUpperCase(std::string text);
 
-bool equalsText(const std::string& a, const std::string& b, bool ignoreCase);
+// With ignoreCase, only ASCII letters match in either case, whatever locale the host has set.
+bool equalsText(std::string_view a, std::string_view b, bool ignoreCase);
 bool containsIgnoringCase(const std::string& text, const std::string& part);
 bool startsWithIgnoringCase(const std::string& text, const std::string& prefix);
 

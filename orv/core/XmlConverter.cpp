@@ -1,37 +1,59 @@
 #include "orv/core/XmlConverter.h"
 
-#include <sstream>
+#include <charconv>
+#include <stdexcept>
+#include <vector>
 
-#include <boost/property_tree/ptree.hpp>
-#include <boost/property_tree/xml_parser.hpp>
+#include <boost/property_tree/detail/rapidxml.hpp>
 
 #include "orv/core/NestingDepth.h"
 #include "orv/core/Report.h"
 #include "orv/core/Text.h"
 #include "orv/core/xml/XmlList.h"
 #include "orv/core/xml/XmlMessage.h"
+#include "orv/core/xml/XmlText.h"
 
 namespace orv::core::xml::convert {
 namespace {
 
-using boost::property_tree::ptree;
+// The parser under boost::property_tree::read_xml, run with the flags read_xml gives it by
+// default; the elements are built from its nodes as read_xml would have filed them in a ptree,
+// without building the ptree.
+namespace rapidxml = boost::property_tree::detail::rapidxml;
+using Node = rapidxml::xml_node<char>;
+constexpr int kReadXmlFlags = rapidxml::parse_comment_nodes;
 
-// The reader and the tree builder both recurse once per level, on the host's stack.
+// The parser and the tree builder both recurse once per level, on the host's stack.
 constexpr size_t kMaxNestingDepth = 256;
 
-std::unique_ptr<XmlElement> buildElement(const std::string& name, const ptree& node);
+std::string_view nameOf(const Node& node) { return {node.name(), node.name_size()}; }
 
-void readXmlAttributes(const ptree& node, XmlElement& element) {
-  const auto attributes = node.find("<xmlattr>");
-  if (attributes == node.not_found()) return;
-  for (const auto& [key, value] : attributes->second) element.setAttribute(key, value.data());
+std::unique_ptr<XmlElement> buildElement(const Node& node);
+
+void readXmlAttributes(const Node& node, XmlElement& element) {
+  using Attribute = rapidxml::xml_attribute<char>;
+  size_t count = 0;
+  for (const Attribute* a = node.first_attribute(); a; a = a->next_attribute()) ++count;
+  element.attributes.reserve(count);
+  // A name given twice keeps its last value, as the ptree's later entry would have replaced it.
+  for (const Attribute* a = node.first_attribute(); a; a = a->next_attribute()) {
+    element.setAttribute({a->name(), a->name_size()}, std::string(a->value(), a->value_size()));
+  }
+}
+
+// Text, CDATA and comment children name no element.
+template <typename Visit>
+void forEachChildElement(const Node& node, Visit visit) {
+  for (const Node* child = node.first_node(); child; child = child->next_sibling()) {
+    if (child->type() == rapidxml::node_element) visit(*child);
+  }
 }
 
 template <typename ObjectKind>
-void readObjectChildren(const ptree& node, ObjectKind& element) {
-  for (const auto& [name, child] : node) {
-    std::unique_ptr<XmlElement> built = buildElement(name, child);
-    if (!built) continue;
+void readObjectChildren(const Node& node, ObjectKind& element) {
+  forEachChildElement(node, [&](const Node& child) {
+    std::unique_ptr<XmlElement> built = buildElement(child);
+    if (!built) return;
     if (built->name == "List") {
       element.lists.push_back(std::move(built));
     } else if (built->name == "Object") {
@@ -39,20 +61,20 @@ void readObjectChildren(const ptree& node, ObjectKind& element) {
     } else if (built->name == "Property") {
       element.properties.push_back(std::move(built));
     }
-  }
+  });
 }
 
-void readListChildren(const ptree& node, XmlList& element) {
-  for (const auto& [name, child] : node) {
-    if (name != "Object") continue;
-    if (std::unique_ptr<XmlElement> built = buildElement(name, child)) {
+void readListChildren(const Node& node, XmlList& element) {
+  forEachChildElement(node, [&](const Node& child) {
+    if (nameOf(child) != "Object") return;
+    if (std::unique_ptr<XmlElement> built = buildElement(child)) {
       element.items.push_back(std::move(built));
     }
-  }
+  });
 }
 
 template <typename Kind>
-std::unique_ptr<XmlElement> buildWithChildren(const ptree& node) {
+std::unique_ptr<XmlElement> buildWithChildren(const Node& node) {
   auto element = std::make_unique<Kind>();
   readXmlAttributes(node, *element);
   if constexpr (std::is_same_v<Kind, XmlList>) {
@@ -63,11 +85,22 @@ std::unique_ptr<XmlElement> buildWithChildren(const ptree& node) {
   return element;
 }
 
-std::unique_ptr<XmlElement> buildElement(const std::string& name, const ptree& node) {
+std::unique_ptr<XmlElement> buildElement(const Node& node) {
+  const std::string_view name = nameOf(node);
   if (name == "Message") return buildWithChildren<XmlMessage>(node);
   if (name == "List") return buildWithChildren<XmlList>(node);
   if (name == "Object") return buildWithChildren<XmlObject>(node);
   if (name == "Property") return buildWithChildren<XmlProperty>(node);
+  return nullptr;
+}
+
+// The first top-level node read_xml would file: an element or a comment. Top-level CDATA is
+// folded into the ptree's root data, not filed as a node.
+const Node* firstFiledNode(const rapidxml::xml_document<char>& document) {
+  for (const Node* node = document.first_node(); node; node = node->next_sibling()) {
+    const rapidxml::node_type type = node->type();
+    if (type == rapidxml::node_element || type == rapidxml::node_comment) return node;
+  }
   return nullptr;
 }
 
@@ -77,7 +110,12 @@ const ElementList* propertiesOf(const XmlElement& element) {
   return nullptr;
 }
 
-void storeValue(Attribute& attribute, const std::string& type, std::string value) {
+void storeValue(Attribute& attribute, std::string_view type, std::string_view text) {
+  if (type == "string" || type == "vectorOfStrings") {
+    attribute.setText(text);
+    return;
+  }
+  std::string value(text);
   if (type == "boolean") {
     attribute.setBoolean(equalsText(value, "true", true));
   } else if (type == "uint8") {
@@ -88,8 +126,6 @@ void storeValue(Attribute& attribute, const std::string& type, std::string value
     attribute.setUint32(static_cast<uint32_t>(textToNumber(value)));
   } else if (type == "sint64" || type == "uint64") {
     attribute.setUint64(textToNumber(value));
-  } else if (type == "string" || type == "vectorOfStrings") {
-    attribute.setText(value);
   } else if (type == "bytepointer" || type == "list_uint64") {
     const Payload bytes = hexTextToBytes(value, "");
     attribute.setBytes(bytes.data(), bytes.size());
@@ -100,7 +136,7 @@ void storeValue(Attribute& attribute, const std::string& type, std::string value
   }
 }
 
-bool isReadType(const std::string& type) {
+bool isReadType(std::string_view type) {
   static const char* const kTypes[] = {"boolean", "uint8",  "sint16", "uint16",
                                        "sint32",  "uint32", "sint64", "uint64",
                                        "string",  "vectorOfStrings", "bytepointer",
@@ -111,41 +147,106 @@ bool isReadType(const std::string& type) {
   return false;
 }
 
+constexpr char kListCategory[] = "attributeList";
+
+// A value's size in decimal, in place.
+class SizeText {
+ public:
+  explicit SizeText(uint32_t size)
+      : end_(std::to_chars(digits_, digits_ + sizeof digits_, size).ptr) {}
+  std::string_view view() const { return {digits_, static_cast<size_t>(end_ - digits_)}; }
+
+ private:
+  char digits_[10];
+  char* end_;
+};
+
+// The fields of the Property that describes attribute, in ascending key order, the order they
+// are written in; value is the attribute's value text, made once by the caller.
+template <typename Visit>
+void visitPropertyFields(const Attribute& attribute, std::string_view value, Visit visit) {
+  visit("category", "attribute");
+  if (!attribute.description().empty()) visit("description", attribute.description());
+  visit("displayName", attribute.displayName());
+  visit("name", attribute.name());
+  visit("size", SizeText(attribute.value().size()).view());
+  visit("type", attribute.type());
+  visit("value", value);
+}
+
 }  // namespace
 
 std::unique_ptr<XmlObject> fromAttributeMap(const AttributeMap& map) {
   auto object = std::make_unique<XmlObject>();
-  object->setAttribute("category", "attributeList");
+  object->setAttribute("category", kListCategory);
   for (const auto& entry : map) object->properties.push_back(fromAttribute(entry.attribute));
   return object;
 }
 
 std::unique_ptr<XmlProperty> fromAttribute(const Attribute& attribute) {
   auto property = std::make_unique<XmlProperty>();
-  property->setAttribute("category", "attribute");
-  property->setAttribute("type", attribute.type());
-  if (!attribute.description().empty()) property->setAttribute("description", attribute.description());
-  property->setAttribute("displayName", attribute.displayName());
-  property->setAttribute("name", attribute.name());
-  property->setAttribute("value", attribute.valueText());
-  property->setAttribute("size", decimalText(uint64_t{attribute.value().size()}));
+  visitPropertyFields(attribute, attribute.valueText(),
+                      [&](const char* key, std::string_view value) {
+                        property->setAttribute(key, std::string(value));
+                      });
   return property;
 }
 
-std::unique_ptr<XmlElement> toXml(const std::string& text) {
+std::string toXmlText(std::string_view prefix, const AttributeMap& map) {
+  const std::string_view objectTag = kObjectTag;
+  const std::string_view propertyTag = kPropertyTag;
+  // Value texts are made once: measured first, then written.
+  std::vector<std::string> values;
+  values.reserve(map.size());
+  // "<" tag attribute ">" ... "</" tag ">"
+  size_t size =
+      prefix.size() + 2 * objectTag.size() + 5 + xmlAttributeSize("category", kListCategory);
+  for (const auto& entry : map) {
+    values.push_back(entry.attribute.valueText());
+    size += propertyTag.size() + 3;  // "<" tag "/>"
+    visitPropertyFields(entry.attribute, values.back(),
+                        [&](const char* key, std::string_view value) {
+                          size += xmlAttributeSize(key, value);
+                        });
+  }
+  std::string text;
+  text.reserve(size);
+  text += prefix;
+  text += '<';
+  text += objectTag;
+  appendXmlAttribute(text, "category", kListCategory);
+  text += '>';
+  auto value = values.begin();
+  for (const auto& entry : map) {
+    text += '<';
+    text += propertyTag;
+    visitPropertyFields(entry.attribute, *value++, [&](const char* key, std::string_view field) {
+      appendXmlAttribute(text, key, field);
+    });
+    text += "/>";
+  }
+  text += "</";
+  text += objectTag;
+  text += '>';
+  return text;
+}
+
+std::unique_ptr<XmlElement> toXml(std::string_view text) {
   try {
     if (nestingDepth(text) > kMaxNestingDepth) {
       throw std::length_error("nesting too deep");
     }
-    std::istringstream stream(text);
-    ptree tree;
-    boost::property_tree::read_xml(stream, tree);
-    if (tree.empty()) return nullptr;
-    const auto& [name, node] = tree.front();
-    return buildElement(name, node);
+    // The parser writes into what it reads, so it reads a copy, ended by a 0 as it expects.
+    std::vector<char> buffer(text.size() + 1);
+    text.copy(buffer.data(), text.size());
+    rapidxml::xml_document<char> document;
+    document.parse<kReadXmlFlags>(buffer.data());
+    const Node* first = firstFiledNode(document);
+    if (first == nullptr || first->type() != rapidxml::node_element) return nullptr;
+    return buildElement(*first);
   } catch (const std::exception&) {
     reportError(ORV_HERE, "Unable to convert the given xml string to an XmlElement");
-    reportError(ORV_HERE, text);
+    reportError(ORV_HERE, std::string(text));
     return nullptr;
   }
 }
@@ -156,7 +257,7 @@ std::optional<AttributeMap> toAttributeMap(const XmlElement& element) {
   AttributeMap map;
   for (const auto& property : *properties) {
     if (std::optional<Attribute> attribute = toAttribute(*property)) {
-      map[attribute->name()] = *attribute;
+      map[attribute->name()] = std::move(*attribute);
     }
   }
   return map;
@@ -164,7 +265,7 @@ std::optional<AttributeMap> toAttributeMap(const XmlElement& element) {
 
 std::optional<Attribute> toAttribute(const XmlElement& property) {
   if (property.getAttribute("category") != "attribute") return std::nullopt;
-  const std::string type = property.getAttribute("type");
+  const std::string& type = property.getAttribute("type");
   if (!isReadType(type)) return std::nullopt;
   Attribute attribute(property.getAttribute("name"), property.getAttribute("displayName"), type);
   storeValue(attribute, type, property.getAttribute("value"));

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "orv/core/Attribute.h"
 #include "orv/core/AttributeMap.h"
@@ -17,11 +18,14 @@ namespace orv::core::xml::convert {
 // One Object with one Property per attribute, in the map's iteration order; owned by the caller.
 std::unique_ptr<XmlObject> fromAttributeMap(const AttributeMap& map);
 std::unique_ptr<XmlProperty> fromAttribute(const Attribute& attribute);
+// What fromAttributeMap(map)->appendXml appends, behind prefix, written straight from the map
+// into a text allocated once at its exact size.
+std::string toXmlText(std::string_view prefix, const AttributeMap& map);
 
 // The first top-level element of text when it is an Object, Message, List or Property, with the
 // children the library knows; none for anything else. Unreadable text (also text nested deeper
 // than the reader can safely follow) is reported twice at severity error and gives none.
-std::unique_ptr<XmlElement> toXml(const std::string& text);
+std::unique_ptr<XmlElement> toXml(std::string_view text);
 
 // The attributes of an Object's or Message's Property children, a later name replacing an
 // earlier one; none for a List or Property, which describe nothing.

@@ -26,6 +26,7 @@
 #include "provider/fwprovider.h"
 #include "tests/PluginLoader.h"
 #include "tests/host/ChildProcess.h"
+#include "tests/host/FakeSysfs.h"
 
 namespace {
 
@@ -446,7 +447,8 @@ TEST_F(FwhostTest, AFailedOrInterruptedPlanLeavesNoTemporaryFileAndARerunComplet
   child.interrupt();
   const Outcome interrupted = finish(child);
   EXPECT_EQ(interrupted.exit, 128 + SIGINT) << interrupted.err;
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "plan"), fs::directory_iterator()), 0);
+  EXPECT_FALSE(writing());
+  EXPECT_FALSE(fs::exists(dir_ / "plan" / "manifest.json"));
 
   const Outcome rerun = run(plan);
   EXPECT_EQ(rerun.exit, 0) << rerun.err;
@@ -514,6 +516,7 @@ TEST_F(FwhostTest, AFailedWriteToStandardOutputIsAnError) {
 
 TEST_F(FwhostTest, FailuresExitWithTheirCodeAndOneLineNamingTheCulprit) {
   spit(dir_ / "malformed.xml", "<Object category=\"attributeList\"><Property");
+  spit(dir_ / "malformed.json", "[{]");
   spit(dir_ / "afile", "");
   struct Row {
     std::vector<std::string> arguments;
@@ -551,6 +554,11 @@ TEST_F(FwhostTest, FailuresExitWithTheirCodeAndOneLineNamingTheCulprit) {
       {{"describe", "--set", "A"}, 1, "--set A:", false},
       {{"describe", "--set", "A:float=1", "--json"}, 1, "unknown type float", false},
       {{"plan", "a.xml"}, 1, "--output", false},
+      {{"scan", "--set", "SerialNumber=x"}, 1, "--set SerialNumber: scan reads it", false},
+      {{"scan", "--attributes", "malformed.json"},
+       2,
+       "malformed.json: not JSON: parse error at line 1, column 3",
+       false},
       {{"plan", "a.xml", "-o", ""}, 1, "--output: needs a non-empty value", false},
       {{"fetch", "x", "-o", "-", "--json"}, 1, "would both use standard output", false},
       {{"help", "nosuch"}, 1, "no command nosuch", false},
@@ -584,53 +592,180 @@ TEST_F(FwhostTest, ScanListsThePhysicalDrivesAndEndsCleanly) {
   EXPECT_TRUE(json::parse(scanned.out).is_array()) << scanned.out;
 }
 #else
-TEST_F(FwhostTest, ScanMapsEachDriveOfASysfsTree) {
-  const fs::path sys = dir_ / "sys";
-  const auto attribute = [](const fs::path& folder, const char* name, const std::string& text) {
-    fs::create_directories(folder);
-    spit(folder / name, text);
+// A machine's drives as the kernel lists them, one of each kind discovery tells apart.
+fs::path makeSysfsTree(const fs::path& sys) {
+  const std::string model40 = "QM SATA SSD 512GB HPS1 T2UB_256 REV1 0xE";
+  const std::pair<const char*, std::string> files[] = {
+      {"devices/nvme2/model", "QM 1TB NVMe                             \n"},
+      {"devices/nvme2/serial", "  QM24A0001   \n"},
+      {"devices/nvme2/firmware_rev", "HPS0    \n"},
+      {"class/nvme/nvme10/model", "QM 1TB NVMe\n"},
+      {"class/nvme/nvme10/serial", "QM24A0010\n"},
+      {"class/nvme/nvme10/firmware_rev", "REV1\n"},
+      // The INQUIRY strings of libata's translation cut what the drive reports.
+      {"block/sda/device/vendor", "ATA     \n"},
+      {"block/sda/device/model", model40.substr(0, 16) + "\n"},
+      {"block/sda/device/rev", "HPS1\n"},
+      {"block/sda/device/vpd_pg89",
+       ataInformationPage(ataIdentifyData("QM24B0002", "BRHPS1", model40))},
+      {"block/sdb/device/vendor", "ATA     \n"},
+      {"block/sdb/device/model", "QM SATA SSD 256G\n"},
+      {"block/sdb/device/rev", "HPS0\n"},
+      {"block/sdb/device/vpd_pg89",
+       ataInformationPage(ataIdentifyData("QMASSERT03", "HPS0", "QM SATA SSD 256GB"))},
+      {"block/sdc/device/vendor", "ATA     \n"},
+      {"block/sdc/device/model", "QM SATA SSD 256G\n"},
+      {"block/sdc/device/rev", "HPS1\n"},
+      {"block/sdc/device/vpd_pg80", unitSerialNumberPage("QM24B0004")},
+      {"block/sdd/device/rev", "HPS0\n"},
+      {"block/sdd/device/model/name", "a folder where the model belongs\n"},
+      {"block/sdaa/device/vendor", "SEAGATE \n"},
+      {"block/sdaa/device/model", "ST4000NM0023    \n"},
+      {"block/sdaa/device/rev", "0004\n"},
+      {"block/sdaa/device/vpd_pg80", unitSerialNumberPage("   Z1Z0ABCD")},
+      {"block/loop0/size", "0\n"},
   };
-  // Laid out as the kernel lays it out: class entries are links into devices/.
-  const fs::path nvme0 = sys / "devices" / "nvme0";
-  attribute(nvme0, "model", "QM 1TB NVMe                             \n");
-  attribute(nvme0, "serial", "  QM24A0001   \n");
-  attribute(nvme0, "firmware_rev", "HPS0    \n");
-  attribute(sys / "class" / "nvme" / "nvme1", "model", "QM 1TB NVMe\n");
-  attribute(sys / "class" / "nvme" / "nvme1", "firmware_rev", "REV1\n");
-  fs::create_directory_symlink(nvme0, sys / "class" / "nvme" / "nvme0");
-  attribute(sys / "block" / "sda" / "device", "model", "SATA SSD        \n");
-  attribute(sys / "block" / "sda" / "device", "rev", "1.0 \n");
-  fs::create_directories(sys / "block" / "nvme0n1");
-  fs::create_directory_symlink(nvme0, sys / "block" / "nvme0n1" / "device");
-  fs::create_directories(sys / "block" / "loop0");
+  for (const auto& [path, bytes] : files) writeFile(sys / path, bytes);
+  // Class entries and a namespace's device link into devices/, as the kernel lays them out.
+  fs::create_directory_symlink(sys / "devices" / "nvme2", sys / "class" / "nvme" / "nvme2");
+  fs::create_directories(sys / "block" / "nvme2n1");
+  fs::create_directory_symlink(sys / "devices" / "nvme2", sys / "block" / "nvme2n1" / "device");
+  return sys;
+}
 
-  const std::vector<std::string> vendor = {"--set", "Product=Quarry Meadow", "--set", "OEM=HP",
-                                           "--set", "ConfigID=T2UB_256"};
-  std::vector<std::string> asJson{"scan", "--sysfs-root", sys.u8string(), "--json"};
-  asJson.insert(asJson.end(), vendor.begin(), vendor.end());
-  const Outcome scanned = run(asJson);
-  ASSERT_EQ(scanned.exit, 0) << scanned.err;
+TEST_F(FwhostTest, ScanMapsEachDriveAsItIdentifiesItself) {
+  const std::string sys = makeSysfsTree(dir_ / "sys").string();
+  // The first rule needs both globs to match; the second gives every QM drive its attributes.
+  spit(dir_ / "fleet.json", R"([
+    {"match": {"ModelNumber": "ST4000*", "SerialNumber": "none"}, "set": {}},
+    {"match": {"ModelNumber": "QM *"},
+     "set": {"Product": "Quarry Meadow", "OEM": "HP", "ConfigID": "T2UB_256"}}])");
+  const Outcome scanned =
+      run({"scan", "--sysfs-root", sys, "--json", "--attributes", "fleet.json"});
+  EXPECT_EQ(scanned.exit, 2) << scanned.err;
+  EXPECT_EQ(lines(scanned.err).back(),
+            "fwhost: 1 of 7 drives could not be read or planned (see their rows)");
+  struct Row {
+    const char* device;
+    const char* source;
+    const char* identity;
+    const char* model;
+    const char* serial;
+    const char* firmware;
+    const char* verdict;
+    const char* warning;  // a part of the only warning, or nullptr
+  };
+  const Row rows[] = {
+      {"nvme2", "nvme-sysfs", "whole", "QM 1TB NVMe", "QM24A0001", "HPS0", "update-available",
+       nullptr},
+      {"nvme10", "nvme-sysfs", "whole", "QM 1TB NVMe", "QM24A0010", "REV1", "current", nullptr},
+      {"sda", "ata-identify-vpd", "whole", "QM SATA SSD 512GB HPS1 T2UB_256 REV1 0xE", "QM24B0002",
+       "BRHPS1", "update-available", nullptr},
+      {"sdb", "ata-identify-vpd", "whole", "QM SATA SSD 256GB", "QMASSERT03", "HPS0",
+       "contact-support", nullptr},
+      {"sdc", "scsi-inquiry", "truncated", "QM SATA SSD 256G", "QM24B0004", "HPS1", "current",
+       "sdc/device/vpd_pg89 (kernel 5.18 and later) and no IDENTIFY through SG_IO"},
+      {"sdd", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+      {"sdaa", "scsi-inquiry", "whole", "ST4000NM0023", "Z1Z0ABCD", "0004", "current",
+       "no rule of fleet.json matches it"},
+  };
   const json drives = json::parse(scanned.out);
-  ASSERT_EQ(drives.size(), 3u) << drives.dump();
-  EXPECT_EQ(drives[0].at("device"), "nvme0");
-  EXPECT_EQ(drives[0].at("model"), "QM 1TB NVMe");
-  EXPECT_EQ(drives[0].at("serial"), "QM24A0001");
-  EXPECT_EQ(drives[0].at("firmware"), "HPS0");
-  EXPECT_EQ(drives[0].at("verdict"), "update-available");
-  EXPECT_EQ(drives[0].at("packages").size(), 3u);
-  EXPECT_EQ(drives[1].at("device"), "nvme1");
-  EXPECT_EQ(drives[1].at("serial"), "");
-  EXPECT_EQ(drives[1].at("verdict"), "current");
-  EXPECT_EQ(drives[2].at("device"), "sda");
-  EXPECT_EQ(drives[2].at("firmware"), "1.0");
-  EXPECT_EQ(drives[2].at("verdict"), "current");
+  ASSERT_EQ(drives.size(), std::size(rows)) << drives.dump();
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    const Row& row = rows[i];
+    const json& drive = drives[i];
+    SCOPED_TRACE(row.device);
+    EXPECT_EQ(drive.at("device"), row.device);
+    if (row.source == nullptr) {
+      EXPECT_EQ(drive.at("error"), sys + "/block/sdd/device/model: not a regular file");
+      continue;
+    }
+    EXPECT_EQ(drive.at("source"), row.source);
+    EXPECT_EQ(drive.at("identity"), row.identity);
+    EXPECT_EQ(drive.at("model"), row.model);
+    EXPECT_EQ(drive.at("serial"), row.serial);
+    EXPECT_EQ(drive.at("firmware"), row.firmware);
+    EXPECT_EQ(drive.at("verdict"), row.verdict);
+    // The description's own warnings may follow, for a drive without vendor attributes.
+    ASSERT_EQ(drive.at("warnings").empty(), row.warning == nullptr) << drive.dump();
+    if (row.warning) {
+      const std::string warning = drive["warnings"][0];
+      EXPECT_NE(warning.find(row.warning), std::string::npos) << warning;
+      EXPECT_NE(scanned.err.find("fwhost: warning: " + std::string(row.device) + ": " + warning),
+                std::string::npos);
+    }
+  }
 
-  const Outcome table = run({"scan", "--sysfs-root", sys.u8string()});
+  const Outcome table = run({"scan", "--sysfs-root", sys, "--device", "sdaa", "--device",
+                             "nvme2", "--set", "Product=Quarry Meadow", "--set", "OEM=HP",
+                             "--set", "ConfigID=T2UB_256"});
   ASSERT_EQ(table.exit, 0) << table.err;
-  const auto rows = lines(table.out);
-  ASSERT_EQ(rows.size(), 4u);
-  EXPECT_EQ(rows[1].rfind("nvme0", 0), 0u);
-  EXPECT_NE(rows[1].find("no update offered"), std::string::npos);  // no vendor attributes given
+  const auto printed = lines(table.out);
+  ASSERT_EQ(printed.size(), 3u) << table.out;
+  EXPECT_EQ(printed[1].rfind("nvme2 ", 0), 0u);
+  EXPECT_NE(printed[1].find("update available"), std::string::npos);
+  EXPECT_EQ(printed[2].rfind("sdaa ", 0), 0u);
+
+  const Outcome fleet = run({"scan", "--sysfs-root", sys, "--device", "sda", "--json",
+                             "--attributes", kExamples + "/fleet-attributes.json"});
+  ASSERT_EQ(fleet.exit, 0) << fleet.err;
+  EXPECT_EQ(json::parse(fleet.out).at(0).at("verdict"), "update-available");
+}
+
+TEST_F(FwhostTest, ScanPlansEachDriveWithAnUpdateAsPlanDoes) {
+  const std::string sys = makeSysfsTree(dir_ / "sys").string();
+  const std::vector<std::string> scan = {"scan",         "--sysfs-root",
+                                         sys,            "--attributes",
+                                         kExamples + "/fleet-attributes.json",
+                                         "--plan",       "plans"};
+  ASSERT_EQ(run({"plan", example("update-available"), "-o", "single"}).exit, 0);
+  for (const char* pass : {"first", "rerun"}) {
+    SCOPED_TRACE(pass);
+    const Outcome planned = run(scan);
+    EXPECT_EQ(planned.exit, 2) << planned.err;  // sdd cannot be read
+    const auto printed = lines(planned.out);
+    ASSERT_EQ(printed.size(), 15u) << planned.out;
+    EXPECT_EQ(printed[8].rfind("nvme2: update to REV1: 3 packages, ", 0), 0u) << printed[8];
+    EXPECT_EQ(printed[9], "nvme10: no plan: no update offered");
+    EXPECT_EQ(printed[10].rfind("sda: update to REV1: ", 0), 0u) << printed[10];
+    EXPECT_EQ(printed[13], "sdd: no plan: unreadable");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "plans"), fs::directory_iterator()), 2);
+    for (const char* folder : {"nvme2-QM24A0001", "sda-QM24B0002"}) {
+      const fs::path plan = dir_ / "plans" / folder;
+      EXPECT_EQ(slurp(plan / "SHA256SUMS"), slurp(dir_ / "single" / "SHA256SUMS")) << folder;
+      const json manifest = json::parse(slurp(plan / "manifest.json"));
+      EXPECT_EQ(std::string(folder).substr(std::string(folder).find('-') + 1),
+                manifest.at("drive").at("SerialNumber"));
+    }
+  }
+}
+
+TEST_F(FwhostTest, ScanRefusesVendorAttributesThatCouldReachTheWrongDrive) {
+  const std::string sys = makeSysfsTree(dir_ / "sys").string();
+  spit(dir_ / "identity.json", R"([{"set": {"Firmware": "HPS0"}}])");
+  spit(dir_ / "unknown.json", R"([{"match": {"Model": "QM*"}, "set": {}}])");
+  struct Row {
+    std::vector<std::string> arguments;
+    int exit;
+    const char* named;
+  };
+  const Row rows[] = {
+      {{"--set", "OEM=HP"}, 1, "needs --device when there is more than one drive (found: "
+                               "nvme2, nvme10, sda, sdb, sdc, sdd, sdaa)"},
+      {{"--device", "sde"}, 1, "--device sde: no such drive"},
+      {{"--device", "sda", "--set", "firmware=HPS0"}, 1, "--set Firmware: scan reads it"},
+      {{"--attributes", "identity.json"}, 2, "identity.json: rule 1: set Firmware"},
+      {{"--attributes", "unknown.json"}, 2, "rule 1: match Model: only ModelNumber and"},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::string> arguments{"scan", "--sysfs-root", sys};
+    arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
+    SCOPED_TRACE(arguments.back());
+    const Outcome refused = run(arguments);
+    EXPECT_EQ(refused.exit, row.exit);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_NE(refused.err.find(row.named), std::string::npos) << refused.err;
+  }
 }
 #endif
 

@@ -10,7 +10,7 @@
 namespace {
 
 using fwhost::DeviceDescriptor;
-using fwhost::NvmeIdentity;
+using fwhost::DriveIdentity;
 
 std::string dwords(std::initializer_list<uint32_t> values) {
   std::string bytes;
@@ -70,7 +70,7 @@ std::string identifyController(const std::string& serial, const std::string& mod
 
 TEST(StorageQueriesTest, NvmeIdentifyKeepsTheWholeStrings) {
   const std::string model40 = "QUARRY MEADOW 1TB NVME SSD WITH 40 CHARS";
-  const NvmeIdentity identity = fwhost::parseNvmeIdentifyDescriptor(
+  const DriveIdentity identity = fwhost::parseNvmeIdentifyDescriptor(
       nvmeDescriptor(40, 4096, identifyController("  QM24A0001", model40, "BRHPS1")));
   EXPECT_EQ(identity.model, model40);
   EXPECT_EQ(identity.serial, "QM24A0001");

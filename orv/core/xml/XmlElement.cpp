@@ -5,41 +5,20 @@
 #include <utility>
 
 #include "orv/core/Platform.h"
+#include "orv/core/xml/XmlText.h"
 
 namespace orv::core::xml {
 namespace {
 
 void wipe(std::string& text) { platform::wipe(text.data(), text.size()); }
 
-std::string_view entityFor(char byte) {
-  switch (byte) {
-    case '&': return "&amp;";
-    case '<': return "&lt;";
-    case '>': return "&gt;";
-    case '"': return "&quot;";
-    case '\'': return "&apos;";
-    default: return {};
-  }
-}
-
-// One pass, appending the unescaped runs whole, so no entity is ever escaped twice.
-void appendEscaped(std::string& target, const std::string& value) {
-  size_t runStart = 0;
-  for (size_t i = 0; i < value.size(); ++i) {
-    const std::string_view entity = entityFor(value[i]);
-    if (entity.empty()) continue;
-    target.append(value, runStart, i - runStart);
-    target += entity;
-    runStart = i + 1;
-  }
-  target.append(value, runStart, std::string::npos);
-}
-
 template <typename Attributes>
-auto lowerBound(Attributes& attributes, const std::string& key) {
+auto lowerBound(Attributes& attributes, std::string_view key) {
   return std::lower_bound(attributes.begin(), attributes.end(), key,
-                          [](const auto& entry, const std::string& k) { return entry.first < k; });
+                          [](const auto& entry, std::string_view k) { return entry.first < k; });
 }
+
+const std::string kAbsent;
 
 }  // namespace
 
@@ -58,12 +37,12 @@ ElementList XmlElement::find(const std::string& elementName, const std::string& 
   return found;
 }
 
-std::string XmlElement::getAttribute(const std::string& key) const {
+const std::string& XmlElement::getAttribute(std::string_view key) const {
   const auto entry = lowerBound(attributes, key);
-  return entry != attributes.end() && entry->first == key ? entry->second : std::string();
+  return entry != attributes.end() && entry->first == key ? entry->second : kAbsent;
 }
 
-void XmlElement::setAttribute(const std::string& key, std::string value) {
+void XmlElement::setAttribute(std::string_view key, std::string value) {
   const auto entry = lowerBound(attributes, key);
   if (entry != attributes.end() && entry->first == key) {
     wipe(entry->second);
@@ -74,13 +53,7 @@ void XmlElement::setAttribute(const std::string& key, std::string value) {
 }
 
 void XmlElement::appendAttributes(std::string& target) const {
-  for (const auto& [key, value] : attributes) {
-    target += ' ';
-    target += key;
-    target += "=\"";
-    appendEscaped(target, value);
-    target += '"';
-  }
+  for (const auto& [key, value] : attributes) appendXmlAttribute(target, key, value);
 }
 
 void XmlElement::appendWithChildren(std::string& target,

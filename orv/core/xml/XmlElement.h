@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -31,9 +32,10 @@ class XmlElement {
   virtual std::unique_ptr<XmlElement> clone() const = 0;
   virtual bool isEmpty() const = 0;
 
-  // The value under key, or empty text when key is absent; never adds key.
-  std::string getAttribute(const std::string& key) const;
-  void setAttribute(const std::string& key, std::string value);
+  // The value under key, or empty text when key is absent; never adds key. The reference holds
+  // until the attributes change.
+  const std::string& getAttribute(std::string_view key) const;
+  void setAttribute(std::string_view key, std::string value);
 
   // The class's tag, fixed at construction.
   const std::string name;

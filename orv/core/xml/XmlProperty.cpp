@@ -2,7 +2,7 @@
 
 namespace orv::core::xml {
 
-XmlProperty::XmlProperty() : XmlElement("Property") {}
+XmlProperty::XmlProperty() : XmlElement(kPropertyTag) {}
 
 void XmlProperty::appendXml(std::string& target) const {
   target += '<';

@@ -7,6 +7,8 @@
 
 namespace orv::core::xml {
 
+inline constexpr char kPropertyTag[] = "Property";
+
 class XmlProperty final : public XmlElement {
  public:
   XmlProperty();

@@ -1,0 +1,110 @@
+#include "host/AttributeRules.h"
+
+#include <nlohmann/json.hpp>
+
+#include "host/Files.h"
+#include "host/HostError.h"
+
+namespace fwhost {
+namespace {
+
+using nlohmann::json;
+
+const char* const kIdentityKeys[] = {"ModelNumber", "SerialNumber", "Firmware"};
+
+AttributeRule readRule(const json& entry, const std::string& origin) {
+  const auto refuse = [&](const std::string& what) {
+    throw HostError(ExitCode::input, origin + what);
+  };
+  if (!entry.is_object() || !entry.contains("set") || !entry.at("set").is_object()) {
+    refuse("is no object with a \"set\" object");
+  }
+  AttributeRule rule;
+  const json match = entry.value("match", json::object());
+  if (!match.is_object()) refuse("match is no object");
+  for (const auto& [key, glob] : match.items()) {
+    if (!glob.is_string()) refuse("match " + key + " is no text");
+    if (key == "ModelNumber") {
+      rule.modelGlob = glob;
+    } else if (key == "SerialNumber") {
+      rule.serialGlob = glob;
+    } else {
+      refuse("match " + key + ": only ModelNumber and SerialNumber are matched");
+    }
+  }
+  for (const auto& [key, value] : entry.at("set").items()) {
+    if (!value.is_string() || key.find('=') != std::string::npos) {
+      refuse("set " + key + ": expected \"Key\" or \"Key:type\" and a text value");
+    }
+    rule.attributes.set(key + "=" + value.get<std::string>());
+  }
+  if (const char* key = identityKeyIn(rule.attributes)) {
+    refuse("set " + std::string(key) + ": the drive reports it itself");
+  }
+  return rule;
+}
+
+}  // namespace
+
+std::vector<AttributeRule> readAttributeRules(const std::string& path) {
+  json document;
+  try {
+    document = json::parse(readInput(path));
+  } catch (const json::parse_error& error) {
+    // what() opens with the library's own tag, then the reason with line and column.
+    const std::string reason = error.what();
+    throw HostError(ExitCode::input, path + ": not JSON: " + reason.substr(reason.find(']') + 2) +
+                                         " (byte " + std::to_string(error.byte) + ")");
+  }
+  if (!document.is_array()) throw HostError(ExitCode::input, path + ": expected a list of rules");
+  std::vector<AttributeRule> rules;
+  for (size_t i = 0; i < document.size(); ++i) {
+    try {
+      rules.push_back(readRule(document[i], path + ": rule " + std::to_string(i + 1) + ": "));
+    } catch (const HostError& error) {
+      if (error.code() == ExitCode::input) throw;
+      throw HostError(ExitCode::input,
+                      path + ": rule " + std::to_string(i + 1) + ": " + error.what());
+    }
+  }
+  return rules;
+}
+
+const AttributeRule* findRule(const std::vector<AttributeRule>& rules,
+                              const DriveIdentity& identity) {
+  for (const AttributeRule& rule : rules) {
+    if (globMatches(rule.modelGlob, identity.model) &&
+        globMatches(rule.serialGlob, identity.serial))
+      return &rule;
+  }
+  return nullptr;
+}
+
+bool globMatches(std::string_view glob, std::string_view text) {
+  // On a mismatch after a *, that * takes one more character and matching resumes.
+  size_t g = 0, t = 0, star = std::string_view::npos, resume = 0;
+  while (t < text.size()) {
+    if (g < glob.size() && glob[g] == '*') {
+      star = g++;
+      resume = t;
+    } else if (g < glob.size() && (glob[g] == '?' || glob[g] == text[t])) {
+      ++g, ++t;
+    } else if (star != std::string_view::npos) {
+      g = star + 1;
+      t = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (g < glob.size() && glob[g] == '*') ++g;
+  return g == glob.size();
+}
+
+const char* identityKeyIn(const DriveDescription& description) {
+  for (const char* key : kIdentityKeys) {
+    if (description.has(key)) return key;
+  }
+  return nullptr;
+}
+
+}  // namespace fwhost

@@ -1,0 +1,87 @@
+#include <fcntl.h>
+#include <scsi/sg.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <stdexcept>
+
+#include "host/discovery/AtaPassThrough.h"
+#include "host/discovery/IdentifyPages.h"
+#include "host/discovery/SysfsAttribute.h"
+
+namespace fwhost {
+namespace {
+
+constexpr unsigned kTimeoutMs = 10000;
+
+std::runtime_error failure(const std::string& node, const std::string& reason) {
+  return std::runtime_error(node + ": " + reason);
+}
+
+// The node must be the block device the kernel lists under that name, so that the command
+// never reaches another device that happens to sit at the path.
+void checkIsTheDevice(int fd, const std::string& device, const std::string& node) {
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || !S_ISBLK(status.st_mode)) {
+    throw failure(node, "not a block device");
+  }
+  const std::string numbers =
+      trimPadding(readSysfsAttribute("/sys/block/" + device + "/dev").value_or(""));
+  const std::string expected =
+      std::to_string(major(status.st_rdev)) + ":" + std::to_string(minor(status.st_rdev));
+  if (numbers != expected) {
+    throw failure(node, "device " + expected + " is not " + device + " (" + numbers + ")");
+  }
+}
+
+}  // namespace
+
+std::string identifyThroughPassThrough(const std::string& device) {
+  const std::string node = "/dev/" + device;
+  const int fd = ::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) throw failure(node, std::string("cannot open: ") + std::strerror(errno));
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  checkIsTheDevice(fd, device, node);
+
+  // ATA PASS-THROUGH (16): PIO data-in, one 512-byte block from the device, IDENTIFY DEVICE.
+  uint8_t command[16] = {0x85, 4 << 1, 0x0e, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0xec, 0};
+  std::string data(512, '\0');
+  uint8_t sense[32] = {};
+  sg_io_hdr_t io{};
+  io.interface_id = 'S';
+  io.dxfer_direction = SG_DXFER_FROM_DEV;
+  io.cmd_len = sizeof command;
+  io.cmdp = command;
+  io.dxfer_len = static_cast<unsigned>(data.size());
+  io.dxferp = data.data();
+  io.mx_sb_len = sizeof sense;
+  io.sbp = sense;
+  io.timeout = kTimeoutMs;
+  if (::ioctl(fd, SG_IO, &io) != 0) {
+    throw failure(node, std::string("SG_IO refused: ") + std::strerror(errno));
+  }
+  if ((io.info & SG_INFO_OK_MASK) != SG_INFO_OK) {
+    // Descriptor sense (0x72/0x73) has its key in byte 1, fixed sense in byte 2.
+    const unsigned key =
+        io.sb_len_wr > 2 ? ((sense[0] & 0x7e) == 0x72 ? sense[1] : sense[2]) & 0x0f : 0;
+    throw failure(node, "ATA PASS-THROUGH failed (SCSI status " + std::to_string(io.status) +
+                            ", host " + std::to_string(io.host_status) + ", driver " +
+                            std::to_string(io.driver_status) + ", sense key " +
+                            std::to_string(key) + ")");
+  }
+  if (io.resid > 0) {
+    throw failure(node, "answered " + std::to_string(data.size() - static_cast<size_t>(io.resid)) +
+                            " of 512 bytes of IDENTIFY data");
+  }
+  return data;
+}
+
+}  // namespace fwhost
