@@ -126,7 +126,7 @@ std::optional<ScannedDrive> identify(HANDLE drive, const std::wstring& path,
     scanned.source = IdentitySource::storageDescriptor;
     scanned.identity = {descriptor.product, descriptor.serial, descriptor.revision};
   } catch (const std::invalid_argument& error) {
-    scanned.error = "\\.\" + name + ": " + error.what();
+    scanned.error = "\\\\.\\" + name + ": " + error.what();
   }
   return scanned;
 }
