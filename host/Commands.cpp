@@ -12,13 +12,13 @@
 namespace fwhost {
 
 Plugin openPlugin(const HostOptions& host) {
-  return Plugin(host.plugin.empty() ? defaultPluginPath() : std::filesystem::path(host.plugin),
+  return Plugin(host.plugin.empty() ? defaultPluginPath() : std::filesystem::u8path(host.plugin),
                 host.verbose);
 }
 
 std::string pluginVersion(const Plugin& plugin) {
   for (const AnswerProperty& property :
-       readAnswer(plugin.configuration(), plugin.path().string())) {
+       readAnswer(plugin.configuration(), plugin.path().u8string())) {
     if (property.name == "Version") return property.value;
   }
   return {};
@@ -76,7 +76,7 @@ MappedDrive mapDrive(const Plugin& plugin, const DriveText& drive) {
                                  ? drive.origin
                                  : drive.origin + " (not XML: " + check.unreadable + ")";
   std::string document = plugin.mapping(drive.xml, origin);
-  MappingAnswer answer = readMappingAnswer(document, plugin.path().string());
+  MappingAnswer answer = readMappingAnswer(document, plugin.path().u8string());
   return {std::move(answer), std::move(document), check.warnings, check.ruleAttributes};
 }
 

@@ -41,7 +41,7 @@ void addFetchCommand(CLI::App& app, HostOptions& host) {
     const std::string bytes = plugin.image(options->name);
     if (bytes.empty()) {
       throw HostError(ExitCode::input,
-                      plugin.path().string() + ": has no image named " + options->name);
+                      plugin.path().u8string() + ": has no image named " + options->name);
     }
     const std::string sha256 = sha256Hex(bytes);
     if (toStdout) {
@@ -49,18 +49,20 @@ void addFetchCommand(CLI::App& app, HostOptions& host) {
       std::cerr << fileLine("standard output", bytes.size(), sha256) << '\n';
       return;
     }
-    std::filesystem::path file = options->file.empty() ? options->name + ".bin" : options->file;
-    if (inspectPath(file).kind == PathKind::directory) file /= options->name + ".bin";
+    // Texts inside fwhost are UTF-8, which a narrow path on Windows is not.
+    const std::string named = options->name + ".bin";
+    std::filesystem::path file = std::filesystem::u8path(options->file.empty() ? named : options->file);
+    if (inspectPath(file).kind == PathKind::directory) file /= std::filesystem::u8path(named);
     const bool written = decideWrite(file, bytes, options->force) == WriteStep::write;
     if (written) writeFileSafely(file, bytes);
     if (host.json) {
       printJson({{"name", options->name},
-                 {"file", file.string()},
+                 {"file", file.u8string()},
                  {"size", bytes.size()},
                  {"sha256", sha256},
                  {"written", written}});
     } else {
-      printLine(fileLine(file.string(), bytes.size(), sha256) +
+      printLine(fileLine(file.u8string(), bytes.size(), sha256) +
                 (written ? "" : "  (already in place)"));
     }
   });

@@ -37,15 +37,15 @@ void addInfoCommand(CLI::App& app, HostOptions& host) {
   command->callback([&host] {
     const Plugin plugin = openPlugin(host);
     const std::string sha256 = sha256OfFile(plugin.path());
-    const auto properties = readAnswer(plugin.configuration(), plugin.path().string());
+    const auto properties = readAnswer(plugin.configuration(), plugin.path().u8string());
     if (host.json) {
       nlohmann::ordered_json values = nlohmann::ordered_json::object();
       for (const AnswerProperty& property : properties)
         values[property.name] = typedValue(property);
-      printJson({{"plugin", plugin.path().string()}, {"sha256", sha256}, {"attributes", values}});
+      printJson({{"plugin", plugin.path().u8string()}, {"sha256", sha256}, {"attributes", values}});
       return;
     }
-    std::cout << "plug-in " << plugin.path().string() << "\nsha256 " << sha256 << "\n\n";
+    std::cout << "plug-in " << plugin.path().u8string() << "\nsha256 " << sha256 << "\n\n";
     std::vector<TableRow> rows;
     for (const AnswerProperty& property : properties) {
       rows.push_back({property.name, property.displayName, property.type, property.value});

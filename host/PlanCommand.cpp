@@ -58,7 +58,8 @@ void addPlanCommand(CLI::App& app, HostOptions& host) {
       if (!host.json) printLine(text);
     };
     result.update(
-        writePlan(plugin, mapped, options->directory, {options->dryRun, options->force}, line));
+        writePlan(plugin, mapped, std::filesystem::u8path(options->directory),
+                  {options->dryRun, options->force}, line));
     if (host.json) printJson(result);
   });
 }

@@ -45,7 +45,7 @@ Json manifestOf(const Plugin& plugin, const MappedDrive& mapped, const Json& pac
   }
   return {{"fwhost", FWHOST_VERSION},
           {"created", utcNow()},
-          {"plugin", {{"path", plugin.path().string()}, {"version", pluginVersion(plugin)}}},
+          {"plugin", {{"path", plugin.path().u8string()}, {"version", pluginVersion(plugin)}}},
           {"drive", drive},
           {"verdict", verdictName(mapped.answer.verdict)},
           {"status", mapped.answer.status},
@@ -57,7 +57,7 @@ Json manifestOf(const Plugin& plugin, const MappedDrive& mapped, const Json& pac
 std::vector<PlannedFile> planFiles(const Plugin& plugin, const MappedDrive& mapped,
                                    const fs::path& directory) {
   if (mapped.answer.packages.empty()) {
-    throw HostError(ExitCode::plugin, plugin.path().string() +
+    throw HostError(ExitCode::plugin, plugin.path().u8string() +
                                           ": answered inconsistently (an update without packages)");
   }
   std::vector<PlannedFile> files;
@@ -66,12 +66,12 @@ std::vector<PlannedFile> planFiles(const Plugin& plugin, const MappedDrive& mapp
   for (const std::string& name : mapped.answer.packages) {
     std::string bytes = isPlainFileName(name) ? plugin.image(name) : std::string();
     if (bytes.empty()) {
-      throw HostError(ExitCode::plugin, plugin.path().string() +
+      throw HostError(ExitCode::plugin, plugin.path().u8string() +
                                             ": answered inconsistently (package " + name +
                                             " cannot be fetched)");
     }
     const std::string file = name + ".bin";
-    files.push_back(plannedFile(directory / file, std::move(bytes)));
+    files.push_back(plannedFile(directory / fs::u8path(file), std::move(bytes)));
     packages.push_back({{"order", packages.size() + 1},
                         {"name", name},
                         {"file", file},
@@ -127,7 +127,7 @@ Json writePlan(const Plugin& plugin, const MappedDrive& mapped, const fs::path& 
   for (size_t i = 0; i < answer.packages.size(); ++i) total += files[i].bytes.size();
   const std::string heading = "update to " + answer.destination + ": " +
                               std::to_string(answer.packages.size()) + " packages, " +
-                              std::to_string(total) + " bytes, into " + directory.string();
+                              std::to_string(total) + " bytes, into " + directory.u8string();
   line(heading);
   if (!how.dryRun) {
     prepareFolder(directory, true);
@@ -135,21 +135,21 @@ Json writePlan(const Plugin& plugin, const MappedDrive& mapped, const fs::path& 
     std::error_code error;
     if (packagesChange && !fs::remove(manifest.path, error) && error)
       throw HostError(ExitCode::input,
-                      manifest.path.string() + ": cannot remove: " + error.message());
+                      manifest.path.u8string() + ": cannot remove: " + error.message());
   }
   Json written = Json::array();
   for (const PlannedFile& file : files) {
     if (file.step == WriteStep::write && !how.dryRun) writeFileSafely(file.path, file.bytes);
     const char* words = stepWords(file, how.dryRun);
-    line(words + (" " + fileLine(file.path.string(), file.bytes.size(), file.sha256)));
-    written.push_back({{"file", file.path.string()},
+    line(words + (" " + fileLine(file.path.u8string(), file.bytes.size(), file.sha256)));
+    written.push_back({{"file", file.path.u8string()},
                        {"size", file.bytes.size()},
                        {"sha256", file.sha256},
                        {"action", words}});
   }
   return {{"packages", answer.packages.size()},
           {"bytes", total},
-          {"directory", directory.string()},
+          {"directory", directory.u8string()},
           {"dry_run", how.dryRun},
           {"files", written}};
 }

@@ -25,7 +25,7 @@ void resolve(const PluginLibrary& library, const std::filesystem::path& path, co
   function = reinterpret_cast<Export>(library.symbol(name));
   if (function == nullptr) {
     throw HostError(ExitCode::input,
-                    path.string() + ": not a firmware provider plug-in (no export " + name + ")");
+                    path.u8string() + ": not a firmware provider plug-in (no export " + name + ")");
   }
 }
 
@@ -46,13 +46,13 @@ Reply negotiate(const std::filesystem::path& path, bool verbose, Call call) {
       return {code, std::move(buffer)};
     }
     if (code == FWPROVIDER_INVALID_ARGUMENTS) return {code, {}};
-    throw HostError(ExitCode::plugin, path.string() + ": answered inconsistently (code " +
+    throw HostError(ExitCode::plugin, path.u8string() + ": answered inconsistently (code " +
                                           std::to_string(code) + ", length " +
                                           std::to_string(length) + " for a buffer of " +
                                           std::to_string(buffer.size()) + ")");
   }
   throw HostError(ExitCode::plugin,
-                  path.string() + ": answered inconsistently (kept asking for a larger buffer)");
+                  path.u8string() + ": answered inconsistently (kept asking for a larger buffer)");
 }
 
 // A text answer: the reported length counts a NUL that must be there.
@@ -62,7 +62,7 @@ std::string text(const std::filesystem::path& path, Reply reply, const std::stri
   }
   if (reply.bytes.empty() || reply.bytes.back() != '\0') {
     throw HostError(ExitCode::plugin,
-                    path.string() + ": answered inconsistently (text without its NUL)");
+                    path.u8string() + ": answered inconsistently (text without its NUL)");
   }
   reply.bytes.pop_back();
   return reply.bytes;
@@ -83,8 +83,8 @@ Plugin::Plugin(const std::filesystem::path& path, bool verbose)
   if (!library_.loaded()) {
     throw HostError(ExitCode::input,
                     std::filesystem::exists(path)
-                        ? path.string() + ": cannot load the plug-in: " + library_.error()
-                        : path.string() + ": no such plug-in");
+                        ? path.u8string() + ": cannot load the plug-in: " + library_.error()
+                        : path.u8string() + ": no such plug-in");
   }
   resolve(library_, path_, "GetTargetFirmwareMappingAttributes", mapping_);
   resolve(library_, path_, "GetFirmwareConfigurationAttributes", configuration_);
@@ -97,7 +97,7 @@ std::string Plugin::configuration() const {
                         [this](char* buffer, uint32_t* length) {
                           return configuration_(nullptr, 0, buffer, length);
                         }),
-              path_.string() + ": the plug-in refused to describe itself");
+              path_.u8string() + ": the plug-in refused to describe itself");
 }
 
 std::string Plugin::mapping(const std::string& description, const std::string& origin) const {
@@ -107,7 +107,7 @@ std::string Plugin::mapping(const std::string& description, const std::string& o
                         [&](char* buffer, uint32_t* length) {
                           return mapping_(description.data(), size, buffer, length);
                         }),
-              origin + ": plug-in " + path_.string() + " refused this drive description");
+              origin + ": plug-in " + path_.u8string() + " refused this drive description");
 }
 
 std::string Plugin::image(const std::string& name) const {
@@ -116,7 +116,7 @@ std::string Plugin::image(const std::string& name) const {
     return binary_(name.data(), size, reinterpret_cast<uint8_t*>(buffer), length);
   });
   if (reply.code != FWPROVIDER_OK) {
-    throw HostError(ExitCode::plugin, path_.string() + ": refused to hand out image " + name +
+    throw HostError(ExitCode::plugin, path_.u8string() + ": refused to hand out image " + name +
                                           " (answered " + std::to_string(reply.code) + ")");
   }
   return reply.bytes;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "host/HostError.h"
+#include "host/platform/TemporaryFile.h"
 
 namespace fwhost {
 namespace {
@@ -19,7 +20,7 @@ char printable(int byte) {
 
 }  // namespace
 
-PluginLog::PluginLog(bool verbose) : file_(std::tmpfile()), verbose_(verbose) {
+PluginLog::PluginLog(bool verbose) : file_(openTemporaryFile()), verbose_(verbose) {
   if (!file_) {
     throw HostError(
         ExitCode::input,

@@ -11,7 +11,11 @@
 #include "host/HostError.h"
 #include "host/PlanWriter.h"
 #include "host/Table.h"
+#if defined(_WIN32)
+#include "host/discovery/PhysicalDrives.h"
+#else
 #include "host/discovery/SysfsScan.h"
+#endif
 
 namespace fwhost {
 namespace {
@@ -31,6 +35,11 @@ std::string deviceList(const std::vector<ScannedDrive>& drives) {
   return names.empty() ? "none" : names;
 }
 
+// Whether --device NAME means the drive; Windows' drives may be named by number alone.
+bool names(const std::string& name, const ScannedDrive& drive) {
+  return drive.device == name || drive.device == "PhysicalDrive" + name;
+}
+
 // The drives --device names, in scan order; vendor attributes from --set belong to one drive.
 std::vector<ScannedDrive> selectDrives(const std::vector<ScannedDrive>& drives,
                                        const ScanOptions& options) {
@@ -43,7 +52,7 @@ std::vector<ScannedDrive> selectDrives(const std::vector<ScannedDrive>& drives,
     return drives;
   }
   for (const std::string& name : options.devices) {
-    const auto named = [&](const ScannedDrive& drive) { return drive.device == name; };
+    const auto named = [&](const ScannedDrive& drive) { return names(name, drive); };
     if (std::none_of(drives.begin(), drives.end(), named)) {
       throw HostError(ExitCode::usage,
                       "--device " + name + ": no such drive (found: " + deviceList(drives) + ")");
@@ -51,7 +60,8 @@ std::vector<ScannedDrive> selectDrives(const std::vector<ScannedDrive>& drives,
   }
   std::vector<ScannedDrive> selected;
   for (const ScannedDrive& drive : drives) {
-    if (std::count(options.devices.begin(), options.devices.end(), drive.device) > 0)
+    const auto namesIt = [&](const std::string& name) { return names(name, drive); };
+    if (std::any_of(options.devices.begin(), options.devices.end(), namesIt))
       selected.push_back(drive);
   }
   return selected;
@@ -145,12 +155,16 @@ void addScanCommand(CLI::App& app, HostOptions& host) {
   auto options = std::make_shared<ScanOptions>();
   CLI::App* command = app.add_subcommand(
       "scan", "Map each NVMe and SATA/SCSI drive of this machine, as the drive identifies itself");
+#if !defined(_WIN32)
   command
       ->add_option("--sysfs-root", options->sysfsRoot,
                    "sysfs tree to read instead of this machine's; no device is then opened")
       ->capture_default_str()
       ->each([options](const std::string&) { options->foreignTree = true; });
-  command->add_option("--device", options->devices, "only this drive (nvme0, sda); repeatable")
+#endif
+  command
+      ->add_option("--device", options->devices,
+                   "only this drive (nvme0, sda; on Windows PhysicalDrive0 or 0); repeatable")
       ->allow_extra_args(false);
   addSettingsOption(*command, options->settings);
   command
@@ -171,9 +185,16 @@ void addScanCommand(CLI::App& app, HostOptions& host) {
     const bool byRules = !options->attributes.empty();
     const std::vector<AttributeRule> rules =
         byRules ? readAttributeRules(options->attributes) : std::vector<AttributeRule>();
+#if defined(_WIN32)
+    const std::string searched = "\\\\.\\PhysicalDrive*";
+    const auto drives = selectDrives(scanPhysicalDrives(), *options);
+#else
+    const std::string& searched = options->sysfsRoot;
     const AtaIdentifier identify =
         options->foreignTree ? AtaIdentifier() : AtaIdentifier(identifyThroughPassThrough);
-    const auto drives = selectDrives(scanDrives(options->sysfsRoot, identify), *options);
+    const auto drives =
+        selectDrives(scanDrives(std::filesystem::u8path(options->sysfsRoot), identify), *options);
+#endif
     const Plugin plugin = openPlugin(host);
     std::vector<DriveReport> reports;
     for (const ScannedDrive& drive : drives) {
@@ -189,8 +210,9 @@ void addScanCommand(CLI::App& app, HostOptions& host) {
     }
     std::vector<std::string> planLines;
     for (size_t i = 0; i < drives.size() && !options->planDirectory.empty(); ++i) {
+      const std::filesystem::path directory = std::filesystem::u8path(options->planDirectory);
       planLines.push_back(drives[i].device + ": " +
-                          planDrive(plugin, drives[i], reports[i], options->planDirectory));
+                          planDrive(plugin, drives[i], reports[i], directory));
     }
     nlohmann::ordered_json entries = nlohmann::ordered_json::array();
     std::vector<TableRow> rows;
@@ -203,7 +225,7 @@ void addScanCommand(CLI::App& app, HostOptions& host) {
     if (host.json) {
       printJson(entries);
     } else if (drives.empty()) {
-      std::cerr << "fwhost: " << options->sysfsRoot << ": no NVMe or SATA/SCSI drives found\n";
+      std::cerr << "fwhost: " << searched << ": no NVMe or SATA/SCSI drives found\n";
     } else {
       printTable(std::cout,
                  {"DEVICE", "MODEL", "SERIAL", "FIRMWARE", "SOURCE", "VERDICT", "TARGET"}, rows);

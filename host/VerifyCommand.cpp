@@ -23,14 +23,14 @@ struct VerifyOptions {
 };
 
 HostError mismatch(const fs::path& path, const std::string& what) {
-  return HostError(ExitCode::mismatch, path.string() + ": " + what);
+  return HostError(ExitCode::mismatch, path.u8string() + ": " + what);
 }
 
 // One listed package: a regular file of the size and SHA-256 listed; its sha256sum line.
 std::string verifyPackage(const fs::path& directory, const Json& entry) {
   const std::string file = entry.value("file", "");
   if (!isPlainFileName(file)) throw mismatch(directory / "manifest.json", "lists \"" + file + "\"");
-  const fs::path path = directory / file;
+  const fs::path path = directory / fs::u8path(file);
   const PathState state = inspectPath(path);
   if (state.kind == PathKind::missing) throw mismatch(path, "missing");
   if (state.kind != PathKind::regularFile) throw mismatch(path, "is " + state.what);
@@ -47,7 +47,7 @@ std::string verifyPackage(const fs::path& directory, const Json& entry) {
 // The number of packages; HostError (mismatch) naming the first thing out of place.
 size_t verifyPlan(const fs::path& directory) {
   if (inspectPath(directory).kind != PathKind::directory)
-    throw HostError(ExitCode::input, directory.string() + ": is no folder");
+    throw HostError(ExitCode::input, directory.u8string() + ": is no folder");
   const fs::path manifestPath = directory / "manifest.json";
   if (inspectPath(manifestPath).kind != PathKind::regularFile)
     throw mismatch(manifestPath, "missing, so the plan is not complete");
@@ -68,7 +68,7 @@ size_t verifyPlan(const fs::path& directory) {
   std::vector<fs::path> present{fs::directory_iterator(directory), fs::directory_iterator()};
   std::sort(present.begin(), present.end());
   for (const fs::path& path : present) {
-    if (listed.count(path.filename().string()) == 0) throw mismatch(path, "not in the manifest");
+    if (listed.count(path.filename().u8string()) == 0) throw mismatch(path, "not in the manifest");
   }
   return manifest["packages"].size();
 }
@@ -84,7 +84,7 @@ void addVerifyCommand(CLI::App& app, HostOptions& host) {
   command->add_option("DIR", options->directory, "folder that fwhost plan wrote")->required();
   addJsonFlag(*command, host.json, "print {\"directory\", \"complete\", \"packages\"}");
   command->callback([&host, options] {
-    const size_t packages = verifyPlan(options->directory);
+    const size_t packages = verifyPlan(fs::u8path(options->directory));
     if (host.json) {
       printJson({{"directory", options->directory}, {"complete", true}, {"packages", packages}});
     } else {

@@ -1,13 +1,15 @@
 // fwhost: asks a firmware provider plug-in what it answers for a drive, and fetches its images.
 #include <algorithm>
-#include <cstring>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
 #include "host/Commands.h"
 #include "host/HostError.h"
 #include "host/Sha256.h"
+#include "host/platform/CommandLine.h"
 #include "host/platform/StandardStreams.h"
 
 namespace {
@@ -41,7 +43,7 @@ void printVersion(const fwhost::HostOptions& host) {
   nlohmann::ordered_json version = {{"fwhost", FWHOST_VERSION}, {"plugin", nullptr}};
   try {
     const fwhost::Plugin plugin = fwhost::openPlugin(host);
-    version["plugin"] = {{"path", plugin.path().string()},
+    version["plugin"] = {{"path", plugin.path().u8string()},
                          {"sha256", fwhost::sha256OfFile(plugin.path())},
                          {"version", fwhost::pluginVersion(plugin)}};
   } catch (const fwhost::HostError& error) {
@@ -62,15 +64,17 @@ void printVersion(const fwhost::HostOptions& host) {
 
 int main(int argc, char** argv) {
   fwhost::reserveStandardStreams();
+  const std::vector<std::string> arguments = fwhost::commandLine(argc, argv);
   // Known before parsing, so that even a command line that does not parse answers in JSON.
-  const bool json = std::any_of(argv + 1, argv + argc, [](const char* argument) {
-    return std::strcmp(argument, "--json") == 0;
-  });
+  const bool json = std::find(arguments.begin() + 1, arguments.end(), "--json") != arguments.end();
   CLI::App app{
       "Asks a firmware provider plug-in what it answers for a drive, and fetches its images."};
   app.name("fwhost");
   app.footer(kExitCodes);
   app.require_subcommand(0, 1);
+  // The same options everywhere: on Windows CLI11 would take an argument such as /tmp/x.xml for
+  // an option.
+  app.allow_windows_style_options(false);
   app.fallthrough();
   fwhost::HostOptions host;
   bool version = false;
@@ -91,7 +95,9 @@ int main(int argc, char** argv) {
   fwhost::addHelpCommand(app);
 
   try {
-    app.parse(argc, argv);
+    std::vector<const char*> pointers;
+    for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
+    app.parse(static_cast<int>(pointers.size()), pointers.data());
     if (version) {
       printVersion(host);
     } else if (app.get_subcommands().empty()) {

@@ -1,7 +1,11 @@
 // The host's buffer and input text placed right before an inaccessible page, at the exact sizes:
 // a byte read or written past a stated length ends the test with a fault.
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <sys/mman.h>
 #include <unistd.h>
+#endif
 
 #include <cstdint>
 #include <cstring>
@@ -18,19 +22,31 @@ namespace {
 class GuardedBytes {
  public:
   explicit GuardedBytes(size_t size) : size_(size) {
-    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    const size_t page = pageSize();
     const size_t usablePages = (size + page - 1) / page;
     mapped_ = (usablePages + 1) * page;
+#if defined(_WIN32)
+    void* base = VirtualAlloc(nullptr, mapped_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (base == nullptr) throw std::bad_alloc();
+    base_ = static_cast<uint8_t*>(base);
+    DWORD previous = 0;
+    VirtualProtect(base_ + usablePages * page, page, PAGE_NOACCESS, &previous);
+#else
     void* base = mmap(nullptr, mapped_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (base == MAP_FAILED) throw std::bad_alloc();
     base_ = static_cast<uint8_t*>(base);
     mprotect(base_ + usablePages * page, page, PROT_NONE);
+#endif
   }
   // A copy of text, without a terminator.
   explicit GuardedBytes(const std::string& text) : GuardedBytes(text.size()) {
     std::memcpy(data(), text.data(), text.size());
   }
+#if defined(_WIN32)
+  ~GuardedBytes() { VirtualFree(base_, 0, MEM_RELEASE); }
+#else
   ~GuardedBytes() { munmap(base_, mapped_); }
+#endif
   GuardedBytes(const GuardedBytes&) = delete;
   GuardedBytes& operator=(const GuardedBytes&) = delete;
 
@@ -39,7 +55,15 @@ class GuardedBytes {
   size_t size() const { return size_; }
 
  private:
-  static size_t pageSize() { return static_cast<size_t>(sysconf(_SC_PAGESIZE)); }
+  static size_t pageSize() {
+#if defined(_WIN32)
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    return system.dwPageSize;
+#else
+    return static_cast<size_t>(sysconf(_SC_PAGESIZE));
+#endif
+  }
 
   size_t size_;
   size_t mapped_;

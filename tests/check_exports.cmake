@@ -1,6 +1,7 @@
 # Fails unless the plug-in exports exactly the three functions. An ELF plug-in is read from its
-# dynamic symbol table with nm; a DLL (OBJDUMP given) from its export table, and then its import
+# dynamic symbol table with nm; a DLL (OBJDUMP given) from its export table, and its import
 # table must name only DLLs that every Windows has, so that it loads with nothing beside it.
+# IMPORTS_ONLY checks just the imports, of a program as of a DLL.
 set(expected GetFirmwareConfigurationAttributes GetTargetFirmwareBinary GetTargetFirmwareMappingAttributes)
 
 if(OBJDUMP)
@@ -8,15 +9,6 @@ if(OBJDUMP)
   if(failed)
     message(FATAL_ERROR "${OBJDUMP} could not read ${PLUGIN}")
   endif()
-  string(REGEX MATCH "Export Address Table[ \t]+[0-9a-f]+" addresses "${table}")
-  # One line per name, "\t[   0] Name", after the table's heading.
-  string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n(\t[^\n]+\n)*" exports "${table}")
-  string(REGEX MATCHALL "\t[^\n]+" names "${exports}")
-  list(TRANSFORM names REPLACE "^.* " "")
-  if(NOT addresses MATCHES "[ \t]0*3$")
-    message(FATAL_ERROR "export address table: '${addresses}'; expected exactly three entries")
-  endif()
-
   string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${table}")
   list(TRANSFORM imports REPLACE "^DLL Name: " "")
   foreach(import IN LISTS imports)
@@ -25,6 +17,18 @@ if(OBJDUMP)
       message(FATAL_ERROR "imports ${import}, which Windows does not provide; imports: ${imports}")
     endif()
   endforeach()
+  if(IMPORTS_ONLY)
+    return()
+  endif()
+
+  string(REGEX MATCH "Export Address Table[ \t]+[0-9a-f]+" addresses "${table}")
+  # One line per name, "\t[   0] Name", after the table's heading.
+  string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n(\t[^\n]+\n)*" exports "${table}")
+  string(REGEX MATCHALL "\t[^\n]+" names "${exports}")
+  list(TRANSFORM names REPLACE "^.* " "")
+  if(NOT addresses MATCHES "[ \t]0*3$")
+    message(FATAL_ERROR "export address table: '${addresses}'; expected exactly three entries")
+  endif()
 else()
   execute_process(COMMAND nm -D --defined-only ${PLUGIN} OUTPUT_VARIABLE table RESULT_VARIABLE failed)
   if(failed)

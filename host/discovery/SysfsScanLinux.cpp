@@ -103,20 +103,6 @@ ScannedDrive scanned(const fs::path& entry, Read read) {
 
 }  // namespace
 
-const char* sourceName(IdentitySource source) {
-  switch (source) {
-    case IdentitySource::nvmeSysfs:
-      return "nvme-sysfs";
-    case IdentitySource::ataIdentifyVpd:
-      return "ata-identify-vpd";
-    case IdentitySource::ataIdentifySgio:
-      return "ata-identify-sgio";
-    case IdentitySource::scsiInquiry:
-      break;
-  }
-  return "scsi-inquiry";
-}
-
 std::vector<ScannedDrive> scanDrives(const fs::path& root, const AtaIdentifier& identify) {
   if (!fs::is_directory(root))
     throw HostError(ExitCode::input, root.string() + ": no sysfs tree there");

@@ -29,6 +29,12 @@ bool holdsExactly(const std::filesystem::path& path, std::string_view bytes);
 // False when this process cannot create files in folder.
 bool canCreateIn(const std::filesystem::path& folder);
 
+// HostError (input) naming path unless it is missing or a regular file.
+void refuseUnlessReplaceable(const std::filesystem::path& path);
+
+// A name for a temporary file in path's folder: ".NAME." and twelve random hex digits.
+std::filesystem::path temporaryBeside(const std::filesystem::path& path);
+
 // Writes bytes to an exclusive temporary file beside path, flushes it to the disk, renames it
 // over path and flushes the folder. HostError (input) naming path, never the temporary file,
 // when path is not a regular file or any step fails. The temporary file outlives neither a

@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <random>
 #include <utility>
 
 #include "host/HostError.h"
@@ -81,7 +80,7 @@ class Descriptor {
 
 // Captures errno, so call it before anything that may change errno.
 HostError failure(const fs::path& path, const std::string& doing) {
-  return HostError(ExitCode::input, path.string() + ": " + doing + ": " + std::strerror(errno));
+  return HostError(ExitCode::input, path.u8string() + ": " + doing + ": " + std::strerror(errno));
 }
 
 const char* describe(mode_t mode) {
@@ -92,22 +91,6 @@ const char* describe(mode_t mode) {
   if (S_ISSOCK(mode)) return "a socket";
   if (S_ISDIR(mode)) return "a directory";
   return "not a regular file";
-}
-
-void refuseUnlessReplaceable(const fs::path& path) {
-  const PathState state = inspectPath(path);
-  if (state.kind != PathKind::missing && state.kind != PathKind::regularFile) {
-    throw HostError(ExitCode::input,
-                    path.string() + ": is " + state.what + "; only a regular file is replaced");
-  }
-}
-
-std::string randomSuffix() {
-  static std::mt19937_64 generator{std::random_device{}()};
-  const char* const digits = "0123456789abcdef";
-  std::string suffix;
-  for (uint64_t bits = generator(); suffix.size() < 12; bits >>= 4) suffix += digits[bits & 15];
-  return suffix;
 }
 
 void writeAll(int fd, std::string_view bytes, const fs::path& path) {
@@ -170,9 +153,9 @@ void writeFileSafely(const fs::path& path, std::string_view bytes) {
   {
     const SignalsHeld held;
     for (int attempt = 0; attempt < 100 && !file; ++attempt) {
-      temporary = (folder / ("." + path.filename().string() + "." + randomSuffix())).string();
+      temporary = temporaryBeside(path).u8string();
       if (temporary.size() >= sizeof pendingTemporary) {
-        throw HostError(ExitCode::input, path.string() + ": the path is too long");
+        throw HostError(ExitCode::input, path.u8string() + ": the path is too long");
       }
       file = Descriptor(
           ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));

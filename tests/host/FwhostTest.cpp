@@ -1,29 +1,31 @@
 // Runs the built fwhost as a user would and checks what it prints, writes and exits with.
-#include <fcntl.h>
-#include <openssl/sha.h>
+#if !defined(_WIN32)
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <iostream>
 #include <fstream>
-#include <iomanip>
 #include <iterator>
+#include <random>
 #include <sstream>
+#include <thread>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "host/Sha256.h"
 #include "provider/fwprovider.h"
 #include "tests/PluginLoader.h"
+#include "tests/host/ChildProcess.h"
 #include "tests/host/FakeSysfs.h"
 
 namespace {
@@ -31,7 +33,15 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-const std::string kExamples = EXAMPLES_DIR;
+// A path of the build as fwhost sees it: under Wine a path from / means the drive that maps /
+// only while the current folder is on that drive, and fwhost runs in the temporary folder.
+std::string hostPath(const char* path) { return fs::absolute(path).u8string(); }
+
+const fs::path kFwhost = fs::absolute(FWHOST);
+const std::string kExamples = hostPath(EXAMPLES_DIR);
+const std::string kStubPartialPlugin = hostPath(STUB_PARTIAL_PLUGIN);
+const std::string kStubOddPlugin = hostPath(STUB_ODD_PLUGIN);
+const std::string kStubBigPlugin = hostPath(STUB_BIG_PLUGIN);
 const char* const kPackages[] = {FWPROVIDER_IMAGE_1, FWPROVIDER_IMAGE_2, FWPROVIDER_IMAGE_3};
 
 struct Outcome {
@@ -68,68 +78,52 @@ std::string exportedImage(const std::string& name) {
   return bytes;
 }
 
-std::string sha256(const std::string& bytes) {
-  unsigned char digest[SHA256_DIGEST_LENGTH];
-  SHA256(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), digest);
-  std::ostringstream hex;
-  for (unsigned char byte : digest)
-    hex << std::hex << std::setw(2) << std::setfill('0') << int{byte};
-  return hex.str();
+std::string sha256(const std::string& bytes) { return fwhost::sha256Hex(bytes); }
+
+// The checksums fwhost prints are compared with this function's; it must be right itself.
+TEST(Sha256Test, KnownAnswers) {
+  EXPECT_EQ(sha256(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(sha256("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
 
 class FwhostTest : public ::testing::Test {
  protected:
+  // Letters beyond ASCII in the folder's name, so that every path fwhost is given or prints
+  // crosses the system's boundary with them.
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "fwhost-test-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    dir_ = fs::temp_directory_path() /
+           fs::u8path("fwhost-t\xc3\xabst-" + std::to_string(std::random_device()()));
+    ASSERT_TRUE(fs::create_directory(dir_)) << dir_;
   }
   void TearDown() override { fs::remove_all(dir_); }
 
   // fwhost started with these arguments in the temporary folder, stdin from input, stdout
-  // into output (closed when empty), stderr into .err, files no larger than fileSizeLimit.
-  pid_t start(const std::vector<std::string>& arguments, const fs::path& input = "/dev/null",
-              const fs::path& output = ".out", rlim_t fileSizeLimit = RLIM_INFINITY) const {
-    const pid_t child = ::fork();
-    if (child == 0) {
-      const rlimit limit{fileSizeLimit, fileSizeLimit};
-      ::setrlimit(RLIMIT_FSIZE, &limit);
-      ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG
-      std::vector<char*> argv{const_cast<char*>(FWHOST)};
-      for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-      argv.push_back(nullptr);
-      if (::chdir(dir_.c_str()) != 0) ::_exit(126);
-      ::dup2(::open(input.c_str(), O_RDONLY), STDIN_FILENO);
-      ::dup2(::open(".err", O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
-      const int out =
-          output.empty() ? -1 : ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      ::close(STDOUT_FILENO);
-      if (out >= 0) ::dup2(out, STDOUT_FILENO);
-      ::execv(FWHOST, argv.data());
-      ::_exit(127);
-    }
-    return child;
+  // into output (closed when empty), stderr into .err.
+  ChildProcess start(const std::vector<std::string>& arguments, const fs::path& input = kNullDevice,
+                     const fs::path& output = ".out") const {
+    return ChildProcess(program_, arguments, dir_, input, output, ".err");
   }
 
   // The exit status (128 + N when ended by signal N) and what was written.
-  Outcome finish(pid_t child) const {
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    Outcome result{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
-                   slurp(dir_ / ".out"), slurp(dir_ / ".err")};
+  Outcome finish(ChildProcess& child) const {
+    Outcome result{child.wait(), slurp(dir_ / ".out"), slurp(dir_ / ".err")};
     fs::remove(dir_ / ".out");
     fs::remove(dir_ / ".err");
     return result;
   }
 
-  Outcome run(const std::vector<std::string>& arguments, const fs::path& input = "/dev/null",
+  Outcome run(const std::vector<std::string>& arguments, const fs::path& input = kNullDevice,
               const fs::path& output = ".out") const {
-    return finish(start(arguments, input, output));
+    ChildProcess child = start(arguments, input, output);
+    return finish(child);
   }
 
   fs::path dir_;
+  fs::path program_ = kFwhost;
 };
+
+// A file of the plan folder as fwhost names it, with the platform's separator.
+std::string inPlan(const char* file) { return (fs::path("plan") / file).u8string(); }
 
 std::string example(const std::string& name) { return kExamples + "/" + name + ".xml"; }
 
@@ -201,7 +195,7 @@ TEST_F(FwhostTest, FileStandardInputAndSettingsDescribeTheSameDrive) {
 }
 
 TEST_F(FwhostTest, InfoAndVersionNameThePlugInFileAndItsTypedAttributes) {
-  const std::string plugin = fs::canonical(FWPROVIDER_PLUGIN).string();
+  const std::string plugin = fs::canonical(FWPROVIDER_PLUGIN).u8string();
   const Outcome table = run({"--plugin", plugin, "info"});
   ASSERT_EQ(table.exit, 0) << table.err;
   const auto rows = lines(table.out);
@@ -221,6 +215,21 @@ TEST_F(FwhostTest, InfoAndVersionNameThePlugInFileAndItsTypedAttributes) {
 
   const Outcome version = run({"--plugin", plugin, "--version"});
   EXPECT_EQ(version.out, "fwhost 1.0.0\nplug-in " + plugin + " Version 1.0.0\n");
+}
+
+// Run from a copy beside a copy of the plug-in, in a folder named with non-ASCII letters.
+TEST_F(FwhostTest, FindsThePlugInBesideItselfInAFolderOfAnyName) {
+  const fs::path folder = dir_ / fs::u8path("b\xc3\xafn");
+  const fs::path plugin = folder / fs::path(FWPROVIDER_PLUGIN).filename();
+  fs::create_directory(folder);
+  program_ = folder / kFwhost.filename();
+  fs::copy_file(kFwhost, program_);
+  fs::copy_file(FWPROVIDER_PLUGIN, plugin);
+  const Outcome info = run({"info", "--json"});
+  ASSERT_EQ(info.exit, 0) << info.err;
+  EXPECT_TRUE(fs::equivalent(fs::u8path(json::parse(info.out).at("plugin").get<std::string>()),
+                             plugin))
+      << info.out;
 }
 
 TEST_F(FwhostTest, HelpExplainsFwhostOrTheNamedCommand) {
@@ -324,7 +333,7 @@ TEST_F(FwhostTest, PlanKeepsWhatIsInPlaceAndReplacesOtherBytesOnlyWithForce) {
   ASSERT_EQ(run({"plan", example("update-available"), "-o", "plan"}).exit, 0);
   const Outcome rerun = run({"plan", example("update-available"), "-o", "plan"});
   EXPECT_EQ(rerun.exit, 0) << rerun.err;
-  EXPECT_EQ(lines(rerun.out).at(5).rfind("kept plan/manifest.json", 0), 0u) << rerun.out;
+  EXPECT_EQ(lines(rerun.out).at(5).rfind("kept " + inPlan("manifest.json"), 0), 0u) << rerun.out;
 
   const fs::path first = dir_ / "plan" / (std::string(FWPROVIDER_IMAGE_1) + ".bin");
   spit(first, "changed");
@@ -346,7 +355,7 @@ TEST_F(FwhostTest, PlanWritesNothingOnDryRunOrWithoutAnUpdate) {
   EXPECT_EQ(
       lines(dryRun.out)
           .at(1)
-          .rfind("would write plan/" + std::string(FWPROVIDER_IMAGE_1) + ".bin  1315840 bytes", 0),
+          .rfind("would write " + inPlan(FWPROVIDER_IMAGE_1 ".bin") + "  1315840 bytes", 0),
       0u);
   EXPECT_FALSE(fs::exists(dir_ / "plan"));
 
@@ -358,6 +367,21 @@ TEST_F(FwhostTest, PlanWritesNothingOnDryRunOrWithoutAnUpdate) {
   }
 }
 
+#if defined(_WIN32)
+// Device names answer in every folder, and a raw drive to its own name; neither is written.
+TEST_F(FwhostTest, WritesNeverReplaceWhatIsNotARegularFile) {
+  const struct {
+    const char* node;
+    const char* what;
+  } rows[] = {{"NUL", "a character device"}, {"\\\\.\\PhysicalDrive0", "a device"}};
+  for (const auto& row : rows) {
+    const Outcome refused = run({"fetch", FWPROVIDER_IMAGE_1, "-o", row.node, "--force"});
+    EXPECT_EQ(refused.exit, 2) << row.node;
+    EXPECT_NE(refused.err.find(std::string(row.node) + ": is " + row.what), std::string::npos)
+        << refused.err;
+  }
+}
+#else
 // Only regular files are replaced; anything else is refused and left as it was.
 TEST_F(FwhostTest, WritesNeverReplaceNorFollowWhatIsNotARegularFile) {
   spit(dir_ / "elsewhere", "keep me");
@@ -404,11 +428,14 @@ TEST_F(FwhostTest, WritesNeverReplaceNorFollowWhatIsNotARegularFile) {
   }
   EXPECT_EQ(slurp(dir_ / "elsewhere"), "keep me");
 }
+#endif
 
+// Ctrl-C reaches only a program on a console, which the tests under Wine do not give it.
+#if !defined(_WIN32)
 TEST_F(FwhostTest, AFailedOrInterruptedPlanLeavesNoTemporaryFileAndARerunCompletesIt) {
-  const std::vector<std::string> plan{"--plugin", STUB_BIG_PLUGIN, "plan", "--set", "A=1",
+  const std::vector<std::string> plan{"--plugin", kStubBigPlugin, "plan", "--set", "A=1",
                                       "-o",       "plan"};
-  const pid_t child = start(plan);
+  ChildProcess child = start(plan);
   // The moment its temporary file shows, the package is being written.
   const auto writing = [&] {
     std::error_code error;
@@ -416,8 +443,8 @@ TEST_F(FwhostTest, AFailedOrInterruptedPlanLeavesNoTemporaryFileAndARerunComplet
       if (it->path().filename().string().rfind(".", 0) == 0) return true;
     return false;
   };
-  while (!writing() && ::waitpid(child, nullptr, WNOHANG) == 0) ::usleep(100);
-  ::kill(child, SIGINT);
+  while (!writing() && child.running()) std::this_thread::sleep_for(std::chrono::microseconds(100));
+  child.interrupt();
   const Outcome interrupted = finish(child);
   EXPECT_EQ(interrupted.exit, 128 + SIGINT) << interrupted.err;
   EXPECT_FALSE(writing());
@@ -427,6 +454,7 @@ TEST_F(FwhostTest, AFailedOrInterruptedPlanLeavesNoTemporaryFileAndARerunComplet
   EXPECT_EQ(rerun.exit, 0) << rerun.err;
   EXPECT_EQ(run({"verify", "plan"}).exit, 0);
 }
+#endif
 
 TEST_F(FwhostTest, DescriptionSlipsTheReaderPassesOverAreWarnedOf) {
   spit(dir_ / "skipped.xml",
@@ -474,9 +502,13 @@ TEST_F(FwhostTest, ThePlugInsLogIsShownBoundedUnlessVerbose) {
 }
 
 TEST_F(FwhostTest, AFailedWriteToStandardOutputIsAnError) {
-  for (const fs::path& output : {fs::path("/dev/full"), fs::path()}) {
+  std::vector<fs::path> outputs{fs::path()};  // closed
+#if !defined(_WIN32)
+  outputs.push_back("/dev/full");  // Windows has no device that is always full
+#endif
+  for (const fs::path& output : outputs) {
     SCOPED_TRACE(output);
-    const Outcome failed = run({"map", example("current"), "--json"}, "/dev/null", output);
+    const Outcome failed = run({"map", example("current"), "--json"}, kNullDevice, output);
     EXPECT_EQ(failed.exit, 2);
     EXPECT_NE(failed.err.find("standard output: cannot write: "), std::string::npos) << failed.err;
   }
@@ -493,9 +525,9 @@ TEST_F(FwhostTest, FailuresExitWithTheirCodeAndOneLineNamingTheCulprit) {
     bool pluginLogs;  // the plug-in's own records come first on stderr
   };
   const Row rows[] = {
-      {{"map", "missing.xml", "--json"}, 2, "missing.xml: cannot read", false},
+      {{"map", "/nowhere/missing.xml", "--json"}, 2, "missing.xml: cannot read", false},
       {{"--plugin", "/nowhere/libfwprovider.so", "info"}, 2, "/nowhere/libfwprovider.so", false},
-      {{"--plugin", STUB_PARTIAL_PLUGIN, "info"},
+      {{"--plugin", kStubPartialPlugin, "info"},
        2,
        "no export GetTargetFirmwareMappingAttributes",
        false},
@@ -503,12 +535,14 @@ TEST_F(FwhostTest, FailuresExitWithTheirCodeAndOneLineNamingTheCulprit) {
       {{"plan", "malformed.xml", "-o", "p"}, 3, "refused this drive description (36", true},
       {{"fetch", "REV1", "--json"}, 2, "no image named REV1", false},
       {{"fetch", FWPROVIDER_IMAGE_1, "-o", "afile"}, 2, "afile: exists with other content", false},
-      {{"--plugin", STUB_ODD_PLUGIN, "info", "--json"}, 3, "not XML", false},
-      {{"--plugin", STUB_ODD_PLUGIN, "map", example("update-available")},
+      {{"--plugin", kStubOddPlugin, "info", "--json"}, 3, "not XML", false},
+      {{"--plugin", kStubOddPlugin, "map", example("update-available")},
        3,
        "kept asking for a larger buffer",
        false},
+#if !defined(_WIN32)  // fwhost.exe reads no sysfs tree
       {{"scan", "--sysfs-root", "nosuchdir"}, 2, "nosuchdir", false},
+#endif
       {{"plan", example("update-available"), "-o", "afile", "--dry-run"},
        2,
        "afile: is a regular file, not a folder",
@@ -549,6 +583,15 @@ TEST_F(FwhostTest, FailuresExitWithTheirCodeAndOneLineNamingTheCulprit) {
   }
 }
 
+// A sysfs tree is Linux's; fwhost.exe asks Windows for its physical drives.
+#if defined(_WIN32)
+// Wine answers for its drives as it likes; whatever it answers, the scan ends cleanly.
+TEST_F(FwhostTest, ScanListsThePhysicalDrivesAndEndsCleanly) {
+  const Outcome scanned = run({"scan", "--json"});
+  ASSERT_EQ(scanned.exit, 0) << scanned.err;
+  EXPECT_TRUE(json::parse(scanned.out).is_array()) << scanned.out;
+}
+#else
 // A machine's drives as the kernel lists them, one of each kind discovery tells apart.
 fs::path makeSysfsTree(const fs::path& sys) {
   const std::string model40 = "QM SATA SSD 512GB HPS1 T2UB_256 REV1 0xE";
@@ -724,5 +767,6 @@ TEST_F(FwhostTest, ScanRefusesVendorAttributesThatCouldReachTheWrongDrive) {
     EXPECT_NE(refused.err.find(row.named), std::string::npos) << refused.err;
   }
 }
+#endif
 
 }  // namespace

@@ -1,0 +1,40 @@
+// A drive that discovery found, with the identity it reports and where that was read. Shared by
+// the discovery twins of every platform.
+#ifndef FWHOST_DISCOVERY_SCANNEDDRIVE_H
+#define FWHOST_DISCOVERY_SCANNEDDRIVE_H
+
+#include <string>
+
+#include "host/discovery/IdentifyPages.h"
+
+namespace fwhost {
+
+// Where a drive's identity was read.
+enum class IdentitySource {
+  nvmeSysfs,        // the NVMe controller's Identify strings, as the kernel keeps them
+  ataIdentifyVpd,   // ATA IDENTIFY DEVICE data from the ATA Information VPD page
+  ataIdentifySgio,  // ATA IDENTIFY DEVICE data asked through SG_IO
+  scsiInquiry,      // SCSI INQUIRY product and revision, serial from the Unit Serial Number page
+  nvmeIdentify,     // NVMe Identify Controller data through Windows' storage query
+  ataIdentifyPassThrough,  // ATA IDENTIFY DEVICE data through Windows' ATA pass-through
+  storageDescriptor,       // Windows' device descriptor: product, revision and serial
+};
+
+// "nvme-sysfs", "ata-identify-vpd", "ata-identify-sgio", "scsi-inquiry", "nvme-identify",
+// "ata-identify-passthrough", "storage-descriptor".
+const char* sourceName(IdentitySource source);
+
+struct ScannedDrive {
+  std::string device;  // "nvme0", "sda"
+  IdentitySource source = IdentitySource::nvmeSysfs;
+  DriveIdentity identity;
+  // Why the identity is only part of what the drive reports and what would give all of it;
+  // empty when it is whole.
+  std::string truncation;
+  // The file that could not be read and why; when set, the drive has no identity.
+  std::string error;
+};
+
+}  // namespace fwhost
+
+#endif

@@ -1,0 +1,25 @@
+#include <windows.h>
+
+#include "host/platform/PluginLibrary.h"
+#include "host/platform/SystemError.h"
+
+namespace fwhost {
+
+PluginLibrary::PluginLibrary(const std::filesystem::path& path) {
+  // An absolute path keeps the loader from searching for a bare file name; the altered search
+  // path looks for the plug-in's own dependencies in its folder rather than in fwhost's.
+  handle_ = LoadLibraryExW(std::filesystem::absolute(path).c_str(), nullptr,
+                           LOAD_WITH_ALTERED_SEARCH_PATH);
+  if (handle_ == nullptr) error_ = systemMessage(GetLastError());
+}
+
+PluginLibrary::~PluginLibrary() {
+  if (handle_ != nullptr) FreeLibrary(static_cast<HMODULE>(handle_));
+}
+
+void* PluginLibrary::symbol(const char* name) const {
+  if (handle_ == nullptr) return nullptr;
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
+}
+
+}  // namespace fwhost

@@ -1,0 +1,14 @@
+// A nameless scratch file, gone when closed; one twin per platform.
+#ifndef FWHOST_PLATFORM_TEMPORARYFILE_H
+#define FWHOST_PLATFORM_TEMPORARYFILE_H
+
+#include <cstdio>
+
+namespace fwhost {
+
+// Open for reading and writing; null with errno set when none can be made.
+std::FILE* openTemporaryFile();
+
+}  // namespace fwhost
+
+#endif
