@@ -16,13 +16,6 @@ namespace {
 const char* const kRuleKeys[] = {"ModelNumber", "SerialNumber", "Product",
                                  "Firmware",    "OEM",          "ConfigID"};
 
-char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-
-bool sameIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return lower(x) == lower(y); });
-}
-
 // Insertions, deletions and substitutions, ASCII letter case ignored.
 size_t editDistance(const std::string& a, const std::string& b) {
   std::vector<size_t> row(b.size() + 1);
@@ -32,8 +25,8 @@ size_t editDistance(const std::string& a, const std::string& b) {
     row[0] = i;
     for (size_t j = 1; j <= b.size(); ++j) {
       const size_t above = row[j];
-      row[j] =
-          std::min({row[j] + 1, row[j - 1] + 1, diagonal + (lower(a[i - 1]) != lower(b[j - 1]))});
+      const bool same = sameKey({&a[i - 1], 1}, {&b[j - 1], 1});
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
       diagonal = above;
     }
   }
@@ -88,14 +81,14 @@ DescriptionCheck checkDescription(const std::string& xml) {
     }
   }
   for (const std::string& key : keys) {
-    const auto known = [&](const char* ruleKey) { return sameIgnoringCase(key, ruleKey); };
+    const auto known = [&](const char* ruleKey) { return sameKey(key, ruleKey); };
     if (std::any_of(std::begin(kRuleKeys), std::end(kRuleKeys), known)) continue;
     for (const char* ruleKey : kRuleKeys) {
       if (looksLike(key, ruleKey)) warn(key + ": did you mean " + ruleKey + "?");
     }
   }
   for (const char* ruleKey : kRuleKeys) {
-    const auto given = [&](const std::string& key) { return sameIgnoringCase(key, ruleKey); };
+    const auto given = [&](const std::string& key) { return sameKey(key, ruleKey); };
     const auto found = std::find_if(keys.rbegin(), keys.rend(), given);  // the later one wins
     if (found == keys.rend()) {
       warn("no " + std::string(ruleKey) + " attribute, which the update rules read");

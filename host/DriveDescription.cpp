@@ -71,15 +71,17 @@ void DriveDescription::set(const std::string& setting) {
   set(key, type, setting.substr(equals + 1));
 }
 
-bool DriveDescription::has(const std::string& key) const {
-  const auto sameKey = [&](const Attribute& attribute) {
-    return std::equal(key.begin(), key.end(), attribute.key.begin(), attribute.key.end(),
-                      [](char a, char b) {
-                        return std::tolower(static_cast<unsigned char>(a)) ==
-                               std::tolower(static_cast<unsigned char>(b));
-                      });
+bool sameKey(std::string_view a, std::string_view b) {
+  const auto fold = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
   };
-  return std::any_of(attributes_.begin(), attributes_.end(), sameKey);
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [&fold](char x, char y) { return fold(x) == fold(y); });
+}
+
+bool DriveDescription::has(const std::string& key) const {
+  const auto named = [&](const Attribute& attribute) { return sameKey(key, attribute.key); };
+  return std::any_of(attributes_.begin(), attributes_.end(), named);
 }
 
 std::string DriveDescription::xml() const {

@@ -3,6 +3,7 @@
 #define FWHOST_DRIVEDESCRIPTION_H
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace fwhost {
@@ -32,6 +33,9 @@ class DriveDescription {
   };
   std::vector<Attribute> attributes_;
 };
+
+// Whether the plug-in reads the two keys as one: it folds ASCII letters only, whatever the locale.
+bool sameKey(std::string_view a, std::string_view b);
 
 }  // namespace fwhost
 

@@ -67,7 +67,8 @@ std::string nvmeIdentifyQuery() {
 // writing: administrators only. Nothing when it is refused.
 std::optional<std::string> ataIdentify(const std::wstring& path) {
   HANDLE opened = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
   if (opened == INVALID_HANDLE_VALUE) return std::nullopt;
   const Handle drive(opened);
   struct IdentifyRequest {

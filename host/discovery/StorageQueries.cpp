@@ -64,7 +64,8 @@ DriveIdentity parseNvmeIdentifyDescriptor(std::string_view bytes) {
                                 ", too few for model, serial and firmware");
   }
   const std::string_view data = bytes.substr(offset);
-  return {trimPadding(data.substr(kModel, kModelLength)), trimPadding(data.substr(kSerial, kSerialLength)),
+  return {trimPadding(data.substr(kModel, kModelLength)),
+          trimPadding(data.substr(kSerial, kSerialLength)),
           trimPadding(data.substr(kFirmware, kFirmwareLength))};
 }
 
