@@ -1,9 +1,18 @@
-// Loads the built plug-in through the dynamic loader and calls it the way a host does.
+// Loads the built plug-in through the dynamic loader and calls it the way a host does. Where the
+// sizes are exact, the host's buffer and input text lie right before an inaccessible page: a byte
+// read or written past a stated length ends the test with a fault.
 #include <fcntl.h>
 #include <pthread.h>
 #include <unistd.h>
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <sys/mman.h>
+#endif
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -12,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include "provider/FirmwareImageCatalog.h"
 #include "provider/fwprovider.h"
 #include "tests/PluginLoader.h"
 
@@ -36,24 +46,57 @@ class PluginTest : public ::testing::Test {
   static inline GetFirmwareConfigurationAttributesFn configuration = nullptr;
 };
 
-struct Image {
-  std::string name;
-  uint32_t size;
-};
-const Image kImages[] = {
-    {FWPROVIDER_IMAGE_1, 1315840},
-    {FWPROVIDER_IMAGE_2, 19456},
-    {FWPROVIDER_IMAGE_3, 1315840},
-};
+// `size` usable bytes whose last one is followed by a page that may not be touched.
+class GuardedBytes {
+ public:
+  explicit GuardedBytes(size_t size) : size_(size) {
+    const size_t page = pageSize();
+    const size_t usablePages = (size + page - 1) / page;
+    mapped_ = (usablePages + 1) * page;
+#if defined(_WIN32)
+    void* base = VirtualAlloc(nullptr, mapped_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (base == nullptr) throw std::bad_alloc();
+    base_ = static_cast<uint8_t*>(base);
+    DWORD previous = 0;
+    VirtualProtect(base_ + usablePages * page, page, PAGE_NOACCESS, &previous);
+#else
+    void* base = mmap(nullptr, mapped_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (base == MAP_FAILED) throw std::bad_alloc();
+    base_ = static_cast<uint8_t*>(base);
+    mprotect(base_ + usablePages * page, page, PROT_NONE);
+#endif
+  }
+  // A copy of text, without a terminator.
+  explicit GuardedBytes(const std::string& text) : GuardedBytes(text.size()) {
+    std::memcpy(data(), text.data(), text.size());
+  }
+#if defined(_WIN32)
+  ~GuardedBytes() { VirtualFree(base_, 0, MEM_RELEASE); }
+#else
+  ~GuardedBytes() { munmap(base_, mapped_); }
+#endif
+  GuardedBytes(const GuardedBytes&) = delete;
+  GuardedBytes& operator=(const GuardedBytes&) = delete;
 
-std::vector<uint8_t> fetch(GetTargetFirmwareBinaryFn binary, const std::string& name) {
-  uint32_t length = 0;
-  EXPECT_EQ(binary(name.data(), static_cast<uint32_t>(name.size()), nullptr, &length), 37u);
-  std::vector<uint8_t> bytes(length);
-  EXPECT_EQ(binary(name.data(), static_cast<uint32_t>(name.size()), bytes.data(), &length), 0u);
-  EXPECT_EQ(length, bytes.size());
-  return bytes;
-}
+  uint8_t* data() const { return base_ + mapped_ - pageSize() - size_; }
+  char* chars() const { return reinterpret_cast<char*>(data()); }
+  uint32_t size() const { return static_cast<uint32_t>(size_); }
+
+ private:
+  static size_t pageSize() {
+#if defined(_WIN32)
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    return system.dwPageSize;
+#else
+    return static_cast<size_t>(sysconf(_SC_PAGESIZE));
+#endif
+  }
+
+  size_t size_;
+  size_t mapped_;
+  uint8_t* base_;
+};
 
 TEST_F(PluginTest, NullPointersAnswer36AndLeaveTheLengthAlone) {
   char buffer[16];
@@ -70,17 +113,39 @@ TEST_F(PluginTest, NullPointersAnswer36AndLeaveTheLengthAlone) {
   EXPECT_EQ(length, 16u);
 }
 
-TEST_F(PluginTest, EachImageByExactName) {
-  std::vector<std::vector<uint8_t>> fetched;
-  for (const Image& image : kImages) {
-    fetched.push_back(fetch(binary, image.name));
-    EXPECT_EQ(fetched.back().size(), image.size) << image.name;
+// Each image at its size and one byte short, against the catalogue's bytes, which lie in regions
+// of their own and are not one byte repeated.
+TEST_F(PluginTest, EachImageByExactNameAtTheExactSizes) {
+  const struct {
+    const char* name;
+    uint32_t size;
+  } images[] = {
+      {FWPROVIDER_IMAGE_1, 1315840}, {FWPROVIDER_IMAGE_2, 19456}, {FWPROVIDER_IMAGE_3, 1315840}};
+  std::vector<std::pair<const uint8_t*, const uint8_t*>> regions;
+  for (const auto& [name, size] : images) {
+    const GuardedBytes imageName{std::string(name)};
+    uint32_t catalogued = 0;
+    const uint8_t* image = fwprovider::findImage(name, catalogued);
+    ASSERT_NE(image, nullptr) << name;
+    EXPECT_EQ(fwprovider::findImage(name, catalogued), image) << "a lookup copies nothing";
+    EXPECT_NE(std::adjacent_find(image, image + size, std::not_equal_to<>()), image + size) << name;
+    for (const auto& [begin, end] : regions) EXPECT_TRUE(image + size <= begin || end <= image);
+    regions.emplace_back(image, image + size);
+    for (const uint32_t capacity : {size, size - 1}) {
+      GuardedBytes buffer(capacity);
+      std::memset(buffer.data(), 0xA5, capacity);
+      uint32_t length = capacity;
+      const uint32_t code = binary(imageName.chars(), imageName.size(), buffer.data(), &length);
+      EXPECT_EQ(length, size) << name;
+      if (capacity == size) {
+        EXPECT_EQ(code, 0u) << name;
+        EXPECT_EQ(std::memcmp(buffer.data(), image, size), 0) << name;
+      } else {
+        EXPECT_EQ(code, 37u) << name;
+        EXPECT_EQ(buffer.data()[0], 0xA5) << name;
+      }
+    }
   }
-  EXPECT_NE(fetched[0], fetched[2]);
-  // A name whose length covers its terminator is cut at the NUL and still found.
-  uint32_t length = 0;
-  EXPECT_EQ(binary(kImages[0].name.c_str(), 23, nullptr, &length), 37u);
-  EXPECT_EQ(length, 1315840u);
 }
 
 TEST_F(PluginTest, UnknownNamesGiveNoBytes) {
@@ -142,30 +207,56 @@ TextCall callText(Export call, const std::string& input, uint32_t length) {
   return {code, reported, code == 0 ? std::string(buffer.data()) : std::string()};
 }
 
-TEST_F(PluginTest, TextProtocolAtTheExactSizes) {
+TEST_F(PluginTest, TextExportsAtTheExactSizes) {
+  const GuardedBytes input{std::string(kUpdateDrive)};
+  // The configuration export never reads its first two arguments, whatever they claim.
+  const GuardedBytes nothing(0);
   const struct {
     const char* name;
-    bool mapping;
-    size_t size;
-  } rows[] = {{"configuration", false, 495}, {"mapping", true, 592}};
+    GetTargetFirmwareMappingAttributesFn call;
+    const char* input;
+    uint32_t inputLength;
+    std::string answer;
+  } rows[] = {
+      {"mapping", mapping, input.chars(), input.size(), callText(mapping, kUpdateDrive, 1000).text},
+      {"configuration", configuration, nothing.chars(), 0xFFFFFFFFu,
+       callText(configuration, "", 1000).text},
+  };
+  EXPECT_EQ(rows[0].answer.size(), 592u);
+  EXPECT_EQ(rows[1].answer.size(), 495u);
   for (const auto& row : rows) {
-    const auto call = [&](uint32_t length) {
-      return row.mapping ? callText(mapping, kUpdateDrive, length) : callText(configuration, "", length);
-    };
-    // GuardPageTest holds the other lengths, where guard pages can be had.
-    const uint32_t n = static_cast<uint32_t>(row.size);
-    const TextCall small = call(n);
-    EXPECT_EQ(small.code, 37u) << row.name;
-    EXPECT_EQ(small.reported, n + 1) << row.name;
-    const TextCall fits = call(n + 1);
-    EXPECT_EQ(fits.code, 0u) << row.name;
-    EXPECT_EQ(fits.reported, n + 1) << row.name;
-    EXPECT_EQ(fits.text.size(), n) << row.name;
+    const uint32_t needed = static_cast<uint32_t>(row.answer.size() + 1);
+    for (const uint32_t capacity : {needed, needed - 1, 0u}) {
+      GuardedBytes buffer(capacity);
+      std::memset(buffer.data(), '#', capacity);
+      uint32_t length = capacity;
+      const uint32_t code = row.call(row.input, row.inputLength, buffer.chars(), &length);
+      EXPECT_EQ(length, needed) << row.name << " " << capacity;
+      if (capacity == needed) {
+        EXPECT_EQ(code, 0u) << row.name;
+        EXPECT_EQ(std::string(buffer.chars(), capacity), row.answer + '\0') << row.name;
+      } else {
+        EXPECT_EQ(code, 37u) << row.name << " " << capacity;
+        EXPECT_EQ(std::string(buffer.chars(), capacity), std::string(capacity, '#')) << row.name;
+      }
+    }
   }
-  char buffer[600];
-  uint32_t length = sizeof buffer;
-  EXPECT_EQ(configuration("ignored", 12345, buffer, &length), 0u);
-  EXPECT_EQ(length, 496u);
+}
+
+// A length of 0xFFFFFFFF wraps to 0 when one is added for the terminator; the text is still only
+// what stands before the first NUL, and nothing past it is read.
+TEST_F(PluginTest, LargestInputLengthOverAMappedTextEndingInANul) {
+  const GuardedBytes drive{std::string(kUpdateDrive) + '\0'};
+  const TextCall answer = callText(mapping, kUpdateDrive, 1000);
+  std::string buffer(answer.reported, '#');
+  uint32_t length = answer.reported;
+  EXPECT_EQ(mapping(drive.chars(), 0xFFFFFFFFu, buffer.data(), &length), 0u);
+  EXPECT_EQ(buffer, answer.text + '\0');
+
+  const GuardedBytes name{std::string(FWPROVIDER_IMAGE_2) + '\0'};
+  length = 0;
+  EXPECT_EQ(binary(name.chars(), 0xFFFFFFFFu, nullptr, &length), 37u);
+  EXPECT_EQ(length, 19456u);
 }
 
 TEST_F(PluginTest, InputThatDescribesNoDriveAnswers36) {
@@ -183,13 +274,6 @@ TEST_F(PluginTest, InputThatDescribesNoDriveAnswers36) {
     EXPECT_EQ(call.code, 36u) << input;
     EXPECT_EQ(call.reported, 1000u) << input;
   }
-}
-
-TEST_F(PluginTest, InputIsCutAtItsFirstNul) {
-  const std::string input = std::string(kUpdateDrive) + std::string("\0<garbage", 9);
-  const TextCall call = callText(mapping, input, 1000);
-  EXPECT_EQ(call.code, 0u);
-  EXPECT_EQ(call.reported, 593u);
 }
 
 // What a Windows host's threads get by default.
@@ -232,8 +316,8 @@ std::string repeated(const std::string& piece, size_t times) {
 }
 
 TEST_F(PluginTest, DeepNestingOnAHostSizedStack) {
-  // Far beyond the limit, also behind a quoted name or a document type's subset, which the
-  // reader takes in its stride; and right at the limit, which is still answered.
+  // Far beyond the limit, and right at the limit, which is still answered. XmlConverterTest holds
+  // the nesting that the reader's way with names and document types hides.
   const std::string levels = repeated("<Object>", 1'000'000);
   std::string atTheLimit = kUpdateDrive;
   atTheLimit.insert(atTheLimit.rfind("</Object>"), repeated("<Object>", 255) + repeated("</Object>", 255));
@@ -245,8 +329,6 @@ TEST_F(PluginTest, DeepNestingOnAHostSizedStack) {
     uint32_t code;
   } rows[] = {
       {"plain", levels, kHostStack, 36},
-      {"behind a quoted name", "<Object\">" + levels, kHostStack, 36},
-      {"behind a document type", "<!DOCTYPE d [ > <!-- ]>" + levels + "-->", kHostStack, 36},
       {"at the limit", atTheLimit, kStackAtTheLimit, 0},
   };
   QuietStdout quiet;
@@ -268,7 +350,9 @@ TEST_F(PluginTest, EightThreadsInAMixedOrderGetTheSingleThreadAnswers) {
   const TextCall mapped = callText(mapping, kUpdateDrive, 1000);
   const TextCall configured = callText(configuration, "", 1000);
   const TextCall unreadable = callText(mapping, kUnreadable, 1000);
-  const std::vector<uint8_t> image = fetch(binary, FWPROVIDER_IMAGE_2);
+  uint32_t size = 0;
+  const uint8_t* catalogued = fwprovider::findImage(FWPROVIDER_IMAGE_2, size);
+  const std::vector<uint8_t> image(catalogued, catalogued + size);
   const auto same = [](const TextCall& a, const TextCall& b) {
     return a.code == b.code && a.reported == b.reported && a.text == b.text;
   };
