@@ -359,7 +359,9 @@ TEST_F(PluginTest, DeepNestingOnAHostSizedStack) {
 // properties say.
 TEST_F(PluginTest, TwentyThousandPropertiesAnswerAsTheirFewThatMatter) {
   std::string noise;
-  for (int i = 0; i < 20'000; ++i) noise += property("Noise" + std::to_string(i), "uint32", std::to_string(i));
+  for (int i = 0; i < 20'000; ++i) {
+    noise += property("Noise" + std::to_string(i), "uint32", std::to_string(i));
+  }
   const std::string update = callText(mapping, kUpdateDrive, 1000).text;
   for (const bool after : {false, true}) {
     EXPECT_EQ(callText(mapping, updateDriveWith(noise, after), 1000).text, update) << after;
