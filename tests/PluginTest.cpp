@@ -2,7 +2,6 @@
 // sizes are exact, the host's buffer and input text lie right before an inaccessible page: a byte
 // read or written past a stated length ends the test with a fault.
 #include <fcntl.h>
-#include <pthread.h>
 #include <unistd.h>
 #if defined(_WIN32)
 #include <windows.h>
@@ -19,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include <boost/thread/thread.hpp>
 #include <gtest/gtest.h>
 
 #include "provider/FirmwareImageCatalog.h"
@@ -303,24 +303,11 @@ constexpr size_t kStackAtTheLimit = kHostStack;
 // The mapping export called from a thread with a stack of the given size.
 TextCall mapOnStack(size_t stackSize, GetTargetFirmwareMappingAttributesFn mapping,
                     const std::string& input) {
-  struct Call {
-    GetTargetFirmwareMappingAttributesFn mapping;
-    const std::string* input;
-    TextCall result;
-  } call{mapping, &input, {}};
-  pthread_attr_t attributes;
-  pthread_attr_init(&attributes);
-  pthread_attr_setstacksize(&attributes, stackSize);
-  pthread_t thread;
-  const auto body = [](void* argument) -> void* {
-    auto* c = static_cast<Call*>(argument);
-    c->result = callText(c->mapping, *c->input, 1000);
-    return nullptr;
-  };
-  EXPECT_EQ(pthread_create(&thread, &attributes, body, &call), 0);
-  pthread_join(thread, nullptr);
-  pthread_attr_destroy(&attributes);
-  return call.result;
+  TextCall result;
+  boost::thread::attributes attributes;
+  attributes.set_stack_size(stackSize);
+  boost::thread(attributes, [&] { result = callText(mapping, input, 1000); }).join();
+  return result;
 }
 
 std::string repeated(const std::string& piece, size_t times) {
