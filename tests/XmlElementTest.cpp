@@ -33,10 +33,6 @@ std::string written(const XmlElement& element) {
   return text;
 }
 
-std::unique_ptr<XmlElement> propertyWithValue(std::string value) {
-  return make<XmlProperty>({{"value", std::move(value)}});
-}
-
 std::unique_ptr<XmlElement> listOfTwoObjects() {
   auto list = make<XmlList>({{"name", "L"}});
   list->items.push_back(make<XmlObject>({{"name", "first"}}));
@@ -73,12 +69,11 @@ TEST(XmlElementTest, WritesExactBytes) {
              {{"b", "1"}, {"\xE9", "2"}, {"a", "3"}, {"B", "4"}, {"aa", "5"}, {"A", "6"}});
        },
        "<Property A=\"6\" B=\"4\" a=\"3\" aa=\"5\" b=\"1\" \xE9=\"2\"/>"},
-      {"five entities", [] { return propertyWithValue(R"(&<>"')"); },
-       R"(<Property value="&amp;&lt;&gt;&quot;&apos;"/>)"},
-      {"entity text is escaped as text, under any key",
-       [] { return make<XmlProperty>({{"displayName", "&lt;"}}); },
-       R"(<Property displayName="&amp;lt;"/>)"},
-      {"control and high bytes unchanged", [&] { return propertyWithValue(otherBytes); },
+      {"five entities, and entity text escaped as text, under any key",
+       [] { return make<XmlProperty>({{"value", R"(&<>"')"}, {"displayName", "&lt;"}}); },
+       R"(<Property displayName="&amp;lt;" value="&amp;&lt;&gt;&quot;&apos;"/>)"},
+      {"control and high bytes unchanged",
+       [&] { return make<XmlProperty>({{"value", otherBytes}}); },
        "<Property value=\"" + otherBytes + "\"/>"},
   };
   for (const auto& c : cases) {
