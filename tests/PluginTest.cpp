@@ -98,6 +98,24 @@ class GuardedBytes {
   uint8_t* base_;
 };
 
+// Calls an export into guarded buffers of exactly the answer's size, one byte short and none: only
+// the first receives the answer, and every call learns the size.
+void expectExactSizes(const char* name, const std::function<uint32_t(uint8_t*, uint32_t*)>& call,
+                      const std::string& answer) {
+  const uint32_t needed = static_cast<uint32_t>(answer.size());
+  for (const uint32_t capacity : {needed, needed - 1, 0u}) {
+    GuardedBytes buffer(capacity);
+    std::memset(buffer.data(), '#', capacity);
+    uint32_t length = capacity;
+    EXPECT_EQ(call(buffer.data(), &length), capacity == needed ? 0u : 37u) << name << capacity;
+    EXPECT_EQ(length, needed) << name << " " << capacity;
+    // Not printed when they differ: an image runs to megabytes.
+    EXPECT_TRUE(std::string(buffer.chars(), capacity) ==
+                (capacity == needed ? answer : std::string(capacity, '#')))
+        << name << " " << capacity;
+  }
+}
+
 TEST_F(PluginTest, NullPointersAnswer36AndLeaveTheLengthAlone) {
   char buffer[16];
   uint8_t bytes[16];
@@ -113,7 +131,7 @@ TEST_F(PluginTest, NullPointersAnswer36AndLeaveTheLengthAlone) {
   EXPECT_EQ(length, 16u);
 }
 
-// Each image at its size and one byte short, against the catalogue's bytes, which lie in regions
+// Each image at the exact sizes, against the catalogue's bytes, which lie in regions
 // of their own and are not one byte repeated.
 TEST_F(PluginTest, EachImageByExactNameAtTheExactSizes) {
   const struct {
@@ -131,20 +149,11 @@ TEST_F(PluginTest, EachImageByExactNameAtTheExactSizes) {
     EXPECT_NE(std::adjacent_find(image, image + size, std::not_equal_to<>()), image + size) << name;
     for (const auto& [begin, end] : regions) EXPECT_TRUE(image + size <= begin || end <= image);
     regions.emplace_back(image, image + size);
-    for (const uint32_t capacity : {size, size - 1}) {
-      GuardedBytes buffer(capacity);
-      std::memset(buffer.data(), 0xA5, capacity);
-      uint32_t length = capacity;
-      const uint32_t code = binary(imageName.chars(), imageName.size(), buffer.data(), &length);
-      EXPECT_EQ(length, size) << name;
-      if (capacity == size) {
-        EXPECT_EQ(code, 0u) << name;
-        EXPECT_EQ(std::memcmp(buffer.data(), image, size), 0) << name;
-      } else {
-        EXPECT_EQ(code, 37u) << name;
-        EXPECT_EQ(buffer.data()[0], 0xA5) << name;
-      }
-    }
+    expectExactSizes(
+        name, [&](uint8_t* bytes, uint32_t* length) {
+          return binary(imageName.chars(), imageName.size(), bytes, length);
+        },
+        std::string(reinterpret_cast<const char*>(image), size));
   }
 }
 
@@ -242,35 +251,18 @@ TextCall callText(Export call, const std::string& input, uint32_t length) {
 
 TEST_F(PluginTest, TextExportsAtTheExactSizes) {
   const GuardedBytes input{std::string(kUpdateDrive)};
+  expectExactSizes(
+      "mapping", [&](uint8_t* bytes, uint32_t* length) {
+        return mapping(input.chars(), input.size(), reinterpret_cast<char*>(bytes), length);
+      },
+      kUpdateAnswer + '\0');
   // The configuration export never reads its first two arguments, whatever they claim.
   const GuardedBytes nothing(0);
-  const struct {
-    const char* name;
-    GetTargetFirmwareMappingAttributesFn call;
-    const char* input;
-    uint32_t inputLength;
-    std::string answer;
-  } rows[] = {
-      {"mapping", mapping, input.chars(), input.size(), kUpdateAnswer},
-      {"configuration", configuration, nothing.chars(), 0xFFFFFFFFu, kConfigurationAnswer},
-  };
-  for (const auto& row : rows) {
-    const uint32_t needed = static_cast<uint32_t>(row.answer.size() + 1);
-    for (const uint32_t capacity : {needed, needed - 1, 0u}) {
-      GuardedBytes buffer(capacity);
-      std::memset(buffer.data(), '#', capacity);
-      uint32_t length = capacity;
-      const uint32_t code = row.call(row.input, row.inputLength, buffer.chars(), &length);
-      EXPECT_EQ(length, needed) << row.name << " " << capacity;
-      if (capacity == needed) {
-        EXPECT_EQ(code, 0u) << row.name;
-        EXPECT_EQ(std::string(buffer.chars(), capacity), row.answer + '\0') << row.name;
-      } else {
-        EXPECT_EQ(code, 37u) << row.name << " " << capacity;
-        EXPECT_EQ(std::string(buffer.chars(), capacity), std::string(capacity, '#')) << row.name;
-      }
-    }
-  }
+  expectExactSizes(
+      "configuration", [&](uint8_t* bytes, uint32_t* length) {
+        return configuration(nothing.chars(), 0xFFFFFFFFu, reinterpret_cast<char*>(bytes), length);
+      },
+      kConfigurationAnswer + '\0');
 }
 
 // A length of 0xFFFFFFFF wraps to 0 when one is added for the terminator; the text is still only
