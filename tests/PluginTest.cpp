@@ -46,24 +46,23 @@ class PluginTest : public ::testing::Test {
   static inline GetFirmwareConfigurationAttributesFn configuration = nullptr;
 };
 
-// `size` usable bytes whose last one is followed by a page that may not be touched.
+// `size` usable bytes whose last one is followed by a block that may not be touched. 64 KiB is a
+// whole number of pages wherever this runs.
 class GuardedBytes {
  public:
-  explicit GuardedBytes(size_t size) : size_(size) {
-    const size_t page = pageSize();
-    const size_t usablePages = (size + page - 1) / page;
-    mapped_ = (usablePages + 1) * page;
+  explicit GuardedBytes(size_t size)
+      : size_(size), mapped_(((size + kGuard - 1) / kGuard + 1) * kGuard) {
 #if defined(_WIN32)
     void* base = VirtualAlloc(nullptr, mapped_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
     if (base == nullptr) throw std::bad_alloc();
     base_ = static_cast<uint8_t*>(base);
     DWORD previous = 0;
-    VirtualProtect(base_ + usablePages * page, page, PAGE_NOACCESS, &previous);
+    VirtualProtect(base_ + mapped_ - kGuard, kGuard, PAGE_NOACCESS, &previous);
 #else
     void* base = mmap(nullptr, mapped_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (base == MAP_FAILED) throw std::bad_alloc();
     base_ = static_cast<uint8_t*>(base);
-    mprotect(base_ + usablePages * page, page, PROT_NONE);
+    mprotect(base_ + mapped_ - kGuard, kGuard, PROT_NONE);
 #endif
   }
   // A copy of text, without a terminator.
@@ -78,20 +77,12 @@ class GuardedBytes {
   GuardedBytes(const GuardedBytes&) = delete;
   GuardedBytes& operator=(const GuardedBytes&) = delete;
 
-  uint8_t* data() const { return base_ + mapped_ - pageSize() - size_; }
+  uint8_t* data() const { return base_ + mapped_ - kGuard - size_; }
   char* chars() const { return reinterpret_cast<char*>(data()); }
   uint32_t size() const { return static_cast<uint32_t>(size_); }
 
  private:
-  static size_t pageSize() {
-#if defined(_WIN32)
-    SYSTEM_INFO system;
-    GetSystemInfo(&system);
-    return system.dwPageSize;
-#else
-    return static_cast<size_t>(sysconf(_SC_PAGESIZE));
-#endif
-  }
+  static constexpr size_t kGuard = 1 << 16;
 
   size_t size_;
   size_t mapped_;
