@@ -47,7 +47,6 @@ TEST(AttributeTest, RenderingByTypeName) {
       {"list_uint64", {0x0F}, "0F"},
       {"hexValue", {0x00, 0x00}, "0x0"},
       {"hexValue", {0x00, 0x01, 0x00}, "0x0100"},
-      {"hexValue", {0x00, 0x00, 0x0A, 0x1B}, "0x0A1B"},
       {"string", {'a', 0, 'b', 0}, std::string("a\0b", 3)},
       {"string", {}, ""},
       {"vectorOfStrings", {'a', '~', '~', 'b', 0}, "a~~b"},

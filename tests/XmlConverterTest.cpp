@@ -103,13 +103,12 @@ TEST(XmlConverterTest, ReaderSkipsWhatItDoesNotKnow) {
                "type=\"string\" value=\"first\" size=\"99\"") +
       property("category=\"attribute\" name=\"Kept\" type=\"string\" value=\"second\"") +
       property("category=\"attribute\" name=\"Other\" type=\"string\" value=\"x\" value=\"y\""));
-  const auto map = toAttributeMap(*toXml(document));
+  auto map = toAttributeMap(*toXml(document));
   ASSERT_TRUE(map);
   EXPECT_EQ(map->size(), 2u);
-  AttributeMap copy = *map;
-  EXPECT_EQ(copy["Kept"].valueText(), "second");
-  EXPECT_EQ(copy["Kept"].displayName(), "");  // the later Property wins whole
-  EXPECT_EQ(copy["Other"].valueText(), "y");   // and a repeated XML attribute its last value
+  EXPECT_EQ((*map)["Kept"].valueText(), "second");
+  EXPECT_EQ((*map)["Kept"].displayName(), "");  // the later Property wins whole
+  EXPECT_EQ((*map)["Other"].valueText(), "y");   // and a repeated XML attribute its last value
 }
 
 TEST(XmlConverterTest, RootSelection) {
@@ -124,7 +123,6 @@ TEST(XmlConverterTest, RootSelection) {
       {"<Drive/>", nullptr, false},
       {"<Object/><List/>", "Object", false},
       {"\xEF\xBB\xBF<?xml version=\"1.0\"?><!DOCTYPE x><Message/>", "Message", false},
-      {"<List><Object/><Property/><List/></List>", "List", false},
       {"<Property a=\"1\"/>", "Property", false},
       {"hello", nullptr, true},
       {"<Object a=\"1></Object>", nullptr, true},

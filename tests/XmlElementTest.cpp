@@ -42,7 +42,7 @@ std::unique_ptr<XmlElement> listOfTwoObjects() {
 
 // Children arrive as object, property, list: the reverse of the written grouping.
 template <typename Element>
-std::unique_ptr<XmlElement> mixedChildren() {
+std::unique_ptr<Element> mixedChildren() {
   auto element = make<Element>({{"name", "root"}});
   element->objects.push_back(make<XmlObject>());
   element->properties.push_back(make<XmlProperty>({{"name", "p"}}));
@@ -84,9 +84,7 @@ TEST(XmlElementTest, WritesExactBytes) {
 
 TEST(XmlElementTest, CloneIsDeepAndSharesNothing) {
   EXPECT_EQ(typeid(*mixedChildren<XmlMessage>()->clone()), typeid(XmlMessage));
-  auto original = make<XmlObject>({{"name", "root"}});
-  original->properties.push_back(make<XmlProperty>({{"value", "1"}}));
-  original->lists.push_back(listOfTwoObjects());
+  auto original = mixedChildren<XmlObject>();
   const auto copy = original->clone();
   const std::string before = written(*copy);
 
