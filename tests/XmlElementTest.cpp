@@ -87,6 +87,7 @@ TEST(XmlElementTest, CloneIsDeepAndSharesNothing) {
   auto original = mixedChildren<XmlObject>();
   const auto copy = original->clone();
   const std::string before = written(*copy);
+  EXPECT_EQ(before, written(*original));
 
   original->setAttribute("name", "changed");
   original->properties.front()->setAttribute("value", "2");
