@@ -111,9 +111,8 @@ TEST_F(PluginTest, NullPointersAnswer36AndLeaveTheLengthAlone) {
   char buffer[16];
   uint8_t bytes[16];
   uint32_t length = 16;
-  const char* name = FWPROVIDER_IMAGE_2;
   EXPECT_EQ(binary(nullptr, 4, bytes, &length), 36u);
-  EXPECT_EQ(binary(name, 4, bytes, nullptr), 36u);
+  EXPECT_EQ(binary(FWPROVIDER_IMAGE_2, 4, bytes, nullptr), 36u);
   EXPECT_EQ(mapping(nullptr, 4, buffer, &length), 36u);
   EXPECT_EQ(mapping("<a/>", 4, nullptr, &length), 36u);
   EXPECT_EQ(mapping("<a/>", 4, buffer, nullptr), 36u);

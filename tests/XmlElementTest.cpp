@@ -131,8 +131,6 @@ TEST(XmlElementTest, FindWalksObjectsThenListsThenProperties) {
   } cases[] = {
       {"", "", "", 0, {}},
       {"", "", "", 1, {"Object:root", "Property:A1", "Property:B"}},
-      {"", "", "", 2,
-       {"Object:root", "Object:C", "Property:A2", "List:L", "Property:A1", "Property:B"}},
       {"", "", "", 3,
        {"Object:root", "Object:C", "Property:A2", "List:L", "Object:I", "Property:A1",
         "Property:B"}},
