@@ -95,7 +95,6 @@ TEST(AttributeMapTest, KeyedReadsIgnoreCaseAndTakeTheFirstInOrder) {
   // One bucket holds both, the newer first.
   ASSERT_EQ(keysOf(map), (std::vector<std::string>{"MODELNUMBER", "ModelNumber"}));
   EXPECT_EQ(readStringAttribute(map, Attribute("modelnumber", "x", "uint8")), "second");
-  EXPECT_EQ(readStringAttribute(map, Attribute("Missing", "", "string")), "");
 
   writeUint64Attribute(map, makeStatusAttribute(), 65);
   EXPECT_EQ(readStringAttribute(map, makeStatusAttribute()), std::string("A\0\0\0\0\0\0", 7));

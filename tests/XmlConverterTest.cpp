@@ -76,7 +76,7 @@ TEST(XmlConverterTest, ValuesReadByType) {
       {"boolean", "TRUE", {1}},
       {"boolean", "1", {0}},
       {"bytepointer", "0A1B", {10, 27}},
-      {"list_uint64", "FF00", {0xFF, 0}},
+      {"list_uint64", "0000", {0, 0}},
       {"hexValue", "0x1A2B", {0x1A, 0x2B}},
       {"hexValue", "0x0000", {0}},
       {"string", "&#65;&#x42;&lt;", {'A', 'B', '<', 0}},
