@@ -34,21 +34,13 @@ bool isReadBack(const std::string& type) {
   return type != "sint8" && type != "uint128" && type != "ulong" && type != "unknown";
 }
 
-// The width in bytes of an unsigned type name the reader cuts to; 0 for any other name.
-uint32_t unsignedWidth(const std::string& type) {
-  if (type == "uint8") return 1;
-  if (type == "uint16") return 2;
-  if (type == "uint32") return 4;
-  if (type == "uint64") return 8;
-  return 0;
-}
-
+// Whether the reader gives the value back whole: it cuts an unsigned one to its type's width.
 bool survivesWidth(const Attribute& attribute) {
-  const uint32_t width = unsignedWidth(attribute.type());
-  if (width == 0) return true;
+  const std::string& type = attribute.type();
+  if (type != "uint8" && type != "uint16" && type != "uint32" && type != "uint64") return true;
   const uint64_t number = std::stoull(attribute.valueText());
-  if (width == 8) return number <= uint64_t{std::numeric_limits<int64_t>::max()};
-  return number < (uint64_t{1} << (8 * width));
+  if (type == "uint64") return number <= uint64_t{std::numeric_limits<int64_t>::max()};
+  return number < (uint64_t{1} << (type == "uint8" ? 8 : type == "uint16" ? 16 : 32));
 }
 
 bool hasNul(const std::string& text) { return text.find('\0') != std::string::npos; }

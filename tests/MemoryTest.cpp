@@ -1,6 +1,7 @@
 #include "orv/core/Memory.h"
 
 #include <array>
+#include <regex>
 
 #include <gtest/gtest.h>
 
@@ -25,14 +26,14 @@ TEST(MemoryTest, MemCopyKeepsTheBoundedCopyRules) {
       {"equal sizes copy", kReal, 8, kReal, 8, 0, "ABCDEFGH", ""},
       {"smaller source copies", kReal, 8, kReal, 3, 0, "ABC*****", ""},
       {"larger source clears", kReal, 4, kReal, 5, 34, "\0\0\0\0****",
-       "[fatal] Memory.cpp(15) memCopy: Invalid call to memCopy: source size (5) is greater "
+       "[fatal] Memory.cpp(N) memCopy: Invalid call to memCopy: source size (5) is greater "
        "than destination size (4)"},
       {"nothing to copy", kNull, 0, kNull, 0, 0, "********", ""},
       {"nothing to copy from null into real", kReal, 8, kNull, 0, 0, "********", ""},
       {"null source clears", kReal, 8, kNull, 8, 22, "\0\0\0\0\0\0\0\0", ""},
       {"null destination", kNull, 8, kReal, 4, 22, "********", ""},
       {"null destination, source larger", kNull, 2, kReal, 4, 22, "********",
-       "[fatal] Memory.cpp(15) memCopy: Invalid call to memCopy: source size (4) is greater "
+       "[fatal] Memory.cpp(N) memCopy: Invalid call to memCopy: source size (4) is greater "
        "than destination size (2)"},
   };
   const char source[] = "ABCDEFGH";
@@ -45,15 +46,9 @@ TEST(MemoryTest, MemCopyKeepsTheBoundedCopyRules) {
                                    row.sourceSize);
     EXPECT_EQ(result, row.result) << row.name;
     EXPECT_EQ(std::string(destination.data(), 8), std::string(row.destinationAfter, 8)) << row.name;
-    // The line number belongs to the reporting statement; compare the text around it.
-    const std::string echo = capture.echo();
-    if (*row.echo == '\0') {
-      EXPECT_EQ(echo, "") << row.name;
-    } else {
-      const std::string expected = row.echo;
-      EXPECT_EQ(echo.substr(0, 19), expected.substr(0, 19)) << row.name;
-      EXPECT_EQ(echo.substr(echo.find(')')), expected.substr(expected.find(')'))) << row.name;
-    }
+    // The line number belongs to the reporting statement, not to what is reported.
+    const std::regex line(R"(\.cpp\(\d+\))");
+    EXPECT_EQ(std::regex_replace(capture.echo(), line, ".cpp(N)"), row.echo) << row.name;
   }
 }
 

@@ -1,17 +1,27 @@
-// Loads the built plug-in through the dynamic loader and calls it the way a host does.
+// Loads the built plug-in through the dynamic loader and calls it the way a host does. Where the
+// sizes are exact, the host's buffer and input text lie right before an inaccessible page: a byte
+// read or written past a stated length ends the test with a fault.
 #include <fcntl.h>
-#include <pthread.h>
 #include <unistd.h>
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <sys/mman.h>
+#endif
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include <boost/thread/thread.hpp>
 #include <gtest/gtest.h>
 
+#include "provider/FirmwareImageCatalog.h"
 #include "provider/fwprovider.h"
 #include "tests/PluginLoader.h"
 
@@ -36,32 +46,73 @@ class PluginTest : public ::testing::Test {
   static inline GetFirmwareConfigurationAttributesFn configuration = nullptr;
 };
 
-struct Image {
-  std::string name;
-  uint32_t size;
-};
-const Image kImages[] = {
-    {FWPROVIDER_IMAGE_1, 1315840},
-    {FWPROVIDER_IMAGE_2, 19456},
-    {FWPROVIDER_IMAGE_3, 1315840},
+// `size` usable bytes whose last one is followed by a block that may not be touched. 64 KiB is a
+// whole number of pages wherever this runs.
+class GuardedBytes {
+ public:
+  explicit GuardedBytes(size_t size)
+      : size_(size), mapped_(((size + kGuard - 1) / kGuard + 1) * kGuard) {
+#if defined(_WIN32)
+    void* base = VirtualAlloc(nullptr, mapped_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (base == nullptr) throw std::bad_alloc();
+    base_ = static_cast<uint8_t*>(base);
+    DWORD previous = 0;
+    VirtualProtect(base_ + mapped_ - kGuard, kGuard, PAGE_NOACCESS, &previous);
+#else
+    void* base = mmap(nullptr, mapped_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (base == MAP_FAILED) throw std::bad_alloc();
+    base_ = static_cast<uint8_t*>(base);
+    mprotect(base_ + mapped_ - kGuard, kGuard, PROT_NONE);
+#endif
+  }
+  // A copy of text, without a terminator.
+  explicit GuardedBytes(const std::string& text) : GuardedBytes(text.size()) {
+    std::memcpy(data(), text.data(), text.size());
+  }
+#if defined(_WIN32)
+  ~GuardedBytes() { VirtualFree(base_, 0, MEM_RELEASE); }
+#else
+  ~GuardedBytes() { munmap(base_, mapped_); }
+#endif
+  GuardedBytes(const GuardedBytes&) = delete;
+  GuardedBytes& operator=(const GuardedBytes&) = delete;
+
+  uint8_t* data() const { return base_ + mapped_ - kGuard - size_; }
+  char* chars() const { return reinterpret_cast<char*>(data()); }
+  uint32_t size() const { return static_cast<uint32_t>(size_); }
+
+ private:
+  static constexpr size_t kGuard = 1 << 16;
+
+  size_t size_;
+  size_t mapped_;
+  uint8_t* base_;
 };
 
-std::vector<uint8_t> fetch(GetTargetFirmwareBinaryFn binary, const std::string& name) {
-  uint32_t length = 0;
-  EXPECT_EQ(binary(name.data(), static_cast<uint32_t>(name.size()), nullptr, &length), 37u);
-  std::vector<uint8_t> bytes(length);
-  EXPECT_EQ(binary(name.data(), static_cast<uint32_t>(name.size()), bytes.data(), &length), 0u);
-  EXPECT_EQ(length, bytes.size());
-  return bytes;
+// Calls an export into guarded buffers of exactly the answer's size, one byte short and none: only
+// the first receives the answer, and every call learns the size.
+void expectExactSizes(const char* name, const std::function<uint32_t(uint8_t*, uint32_t*)>& call,
+                      const std::string& answer) {
+  const uint32_t needed = static_cast<uint32_t>(answer.size());
+  for (const uint32_t capacity : {needed, needed - 1, 0u}) {
+    GuardedBytes buffer(capacity);
+    std::memset(buffer.data(), '#', capacity);
+    uint32_t length = capacity;
+    EXPECT_EQ(call(buffer.data(), &length), capacity == needed ? 0u : 37u) << name << capacity;
+    EXPECT_EQ(length, needed) << name << " " << capacity;
+    // Not printed when they differ: an image runs to megabytes.
+    EXPECT_TRUE(std::string(buffer.chars(), capacity) ==
+                (capacity == needed ? answer : std::string(capacity, '#')))
+        << name << " " << capacity;
+  }
 }
 
 TEST_F(PluginTest, NullPointersAnswer36AndLeaveTheLengthAlone) {
   char buffer[16];
   uint8_t bytes[16];
   uint32_t length = 16;
-  const char* name = FWPROVIDER_IMAGE_2;
   EXPECT_EQ(binary(nullptr, 4, bytes, &length), 36u);
-  EXPECT_EQ(binary(name, 4, bytes, nullptr), 36u);
+  EXPECT_EQ(binary(FWPROVIDER_IMAGE_2, 4, bytes, nullptr), 36u);
   EXPECT_EQ(mapping(nullptr, 4, buffer, &length), 36u);
   EXPECT_EQ(mapping("<a/>", 4, nullptr, &length), 36u);
   EXPECT_EQ(mapping("<a/>", 4, buffer, nullptr), 36u);
@@ -70,41 +121,82 @@ TEST_F(PluginTest, NullPointersAnswer36AndLeaveTheLengthAlone) {
   EXPECT_EQ(length, 16u);
 }
 
-TEST_F(PluginTest, EachImageByExactName) {
-  std::vector<std::vector<uint8_t>> fetched;
-  for (const Image& image : kImages) {
-    fetched.push_back(fetch(binary, image.name));
-    EXPECT_EQ(fetched.back().size(), image.size) << image.name;
+// Each image at the exact sizes, against the catalogue's bytes, which lie in regions
+// of their own and are not one byte repeated.
+TEST_F(PluginTest, EachImageByExactNameAtTheExactSizes) {
+  const struct {
+    const char* name;
+    uint32_t size;
+  } images[] = {
+      {FWPROVIDER_IMAGE_1, 1315840}, {FWPROVIDER_IMAGE_2, 19456}, {FWPROVIDER_IMAGE_3, 1315840}};
+  std::vector<std::pair<const uint8_t*, const uint8_t*>> regions;
+  for (const auto& [name, size] : images) {
+    const GuardedBytes imageName{std::string(name)};
+    uint32_t catalogued = 0;
+    const uint8_t* image = fwprovider::findImage(name, catalogued);
+    ASSERT_NE(image, nullptr) << name;
+    EXPECT_EQ(fwprovider::findImage(name, catalogued), image) << "a lookup copies nothing";
+    EXPECT_NE(std::adjacent_find(image, image + size, std::not_equal_to<>()), image + size) << name;
+    for (const auto& [begin, end] : regions) EXPECT_TRUE(image + size <= begin || end <= image);
+    regions.emplace_back(image, image + size);
+    expectExactSizes(
+        name, [&](uint8_t* bytes, uint32_t* length) {
+          return binary(imageName.chars(), imageName.size(), bytes, length);
+        },
+        std::string(reinterpret_cast<const char*>(image), size));
   }
-  EXPECT_NE(fetched[0], fetched[2]);
-  // A name whose length covers its terminator is cut at the NUL and still found.
-  uint32_t length = 0;
-  EXPECT_EQ(binary(kImages[0].name.c_str(), 23, nullptr, &length), 37u);
-  EXPECT_EQ(length, 1315840u);
 }
 
 TEST_F(PluginTest, UnknownNamesGiveNoBytes) {
   const std::string unknown[] = {"3rev1_h2l018t2pb_256", "3REV1_H2L018T2PB_256 ", "3REV1_H2L018T2PB_25", "REV1", "",
                                  std::string("\0" "3REV1_H2L018T2PB_256", 21)};
   for (const std::string& name : unknown) {
-    uint8_t buffer[4] = {7, 7, 7, 7};
+    uint8_t buffer[4];
     uint32_t length = sizeof buffer;
     EXPECT_EQ(binary(name.data(), static_cast<uint32_t>(name.size()), buffer, &length), 0u) << name;
-    EXPECT_EQ(length, 0u);
-    EXPECT_EQ(buffer[0], 7);
-    length = 4;
-    EXPECT_EQ(binary(name.data(), static_cast<uint32_t>(name.size()), nullptr, &length), 36u);
-    EXPECT_EQ(length, 0u);
+    EXPECT_EQ(length, 0u) << name;
   }
 }
 
-const char kUpdateDrive[] =
-    "<?xml version=\"1.0\"?><Object category=\"attributeList\">"
-    "<Property category=\"attribute\" name=\"Product\" type=\"string\" value=\"Quarry Meadow\"/>"
-    "<Property category=\"attribute\" name=\"OEM\" type=\"string\" value=\"HP\"/>"
-    "<Property category=\"attribute\" name=\"Firmware\" type=\"string\" value=\"BRHPS1\"/>"
-    "<Property category=\"attribute\" name=\"ConfigID\" type=\"string\" value=\"T2UB_256\"/>"
+std::string property(const std::string& name, const std::string& type, const std::string& value) {
+  return "<Property category=\"attribute\" name=\"" + name + "\" type=\"" + type + "\" value=\"" +
+         value + "\"/>";
+}
+
+const std::string kUpdateDrive =
+    "<?xml version=\"1.0\"?><Object category=\"attributeList\">" +
+    property("Product", "string", "Quarry Meadow") + property("OEM", "string", "HP") +
+    property("Firmware", "string", "BRHPS1") + property("ConfigID", "string", "T2UB_256") +
     "</Object>";
+
+// The worked answers, to the byte: an update for kUpdateDrive, and the configuration.
+const std::string kUpdateAnswer =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?><Object category=\"attributeList\">"
+    "<Property category=\"attribute\" displayName=\"Source\" name=\"Source\" size=\"1\" "
+    "type=\"string\" value=\"\"/>"
+    "<Property category=\"attribute\" displayName=\"Status\" name=\"Status\" size=\"8\" "
+    "type=\"uint64\" value=\"65\"/>"
+    "<Property category=\"attribute\" displayName=\"Destination\" name=\"Destination\" "
+    "size=\"5\" type=\"string\" value=\"REV1\"/>"
+    "<Property category=\"attribute\" displayName=\"Package\" name=\"Package\" size=\"89\" "
+    "type=\"vectorOfStrings\" value=\"1BRHPS1_H2L018T2PB_256~2_QM_77K_2262_BootISPTotal_A1_Package_"
+    "signed~3REV1_H2L018T2PB_256\"/></Object>";
+const std::string kConfigurationAnswer =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?><Object category=\"attributeList\">"
+    "<Property category=\"attribute\" displayName=\"Date\" name=\"Date\" size=\"1\" "
+    "type=\"uint64\" value=\"1\"/>"
+    "<Property category=\"attribute\" displayName=\"Version\" name=\"Version\" size=\"6\" "
+    "type=\"string\" value=\"1.0.0\"/>"
+    "<Property category=\"attribute\" displayName=\"Audience\" name=\"Audience\" size=\"3\" "
+    "type=\"string\" value=\"HP\"/>"
+    "<Property category=\"attribute\" displayName=\"Module Type\" name=\"ModuleType\" "
+    "size=\"4\" type=\"uint8\" value=\"0\"/></Object>";
+
+// kUpdateDrive with more inside its Object, before its own properties or after them.
+std::string updateDriveWith(const std::string& inside, bool after) {
+  std::string drive = kUpdateDrive;
+  return drive.insert(after ? drive.rfind("</Object>") : drive.find("<Property"), inside);
+}
 
 // The plug-in's log records reach stdout through the logging library's default sink; unreadable
 // input is logged whole, which for the hostile documents here runs to megabytes.
@@ -126,70 +218,65 @@ class QuietStdout {
   int saved_;
 };
 
-// Calls a text export with a buffer of exactly `length` bytes, guarded by canaries.
+// Calls a text export with a buffer of `length` bytes.
 struct TextCall {
   uint32_t code;
   uint32_t reported;
   std::string text;
+
+  bool operator==(const TextCall& other) const {
+    return code == other.code && reported == other.reported && text == other.text;
+  }
 };
 
 template <typename Export>
 TextCall callText(Export call, const std::string& input, uint32_t length) {
-  std::vector<char> buffer(length + 16, '#');
+  std::vector<char> buffer(length);
   uint32_t reported = length;
   const uint32_t code = call(input.data(), static_cast<uint32_t>(input.size()), buffer.data(), &reported);
-  for (size_t i = length; i < buffer.size(); ++i) EXPECT_EQ(buffer[i], '#') << "written past " << length;
   return {code, reported, code == 0 ? std::string(buffer.data()) : std::string()};
 }
 
-TEST_F(PluginTest, TextProtocolAtTheExactSizes) {
-  const struct {
-    const char* name;
-    bool mapping;
-    size_t size;
-  } rows[] = {{"configuration", false, 495}, {"mapping", true, 592}};
-  for (const auto& row : rows) {
-    const auto call = [&](uint32_t length) {
-      return row.mapping ? callText(mapping, kUpdateDrive, length) : callText(configuration, "", length);
-    };
-    // GuardPageTest holds the other lengths, where guard pages can be had.
-    const uint32_t n = static_cast<uint32_t>(row.size);
-    const TextCall small = call(n);
-    EXPECT_EQ(small.code, 37u) << row.name;
-    EXPECT_EQ(small.reported, n + 1) << row.name;
-    const TextCall fits = call(n + 1);
-    EXPECT_EQ(fits.code, 0u) << row.name;
-    EXPECT_EQ(fits.reported, n + 1) << row.name;
-    EXPECT_EQ(fits.text.size(), n) << row.name;
-  }
-  char buffer[600];
-  uint32_t length = sizeof buffer;
-  EXPECT_EQ(configuration("ignored", 12345, buffer, &length), 0u);
-  EXPECT_EQ(length, 496u);
+TEST_F(PluginTest, TextExportsAtTheExactSizes) {
+  const GuardedBytes input{kUpdateDrive};
+  expectExactSizes(
+      "mapping", [&](uint8_t* bytes, uint32_t* length) {
+        return mapping(input.chars(), input.size(), reinterpret_cast<char*>(bytes), length);
+      },
+      kUpdateAnswer + '\0');
+  // The configuration export never reads its first two arguments, whatever they claim.
+  const GuardedBytes nothing(0);
+  expectExactSizes(
+      "configuration", [&](uint8_t* bytes, uint32_t* length) {
+        return configuration(nothing.chars(), 0xFFFFFFFFu, reinterpret_cast<char*>(bytes), length);
+      },
+      kConfigurationAnswer + '\0');
+}
+
+// A length of 0xFFFFFFFF wraps to 0 when one is added for the terminator; the text is still only
+// what stands before the first NUL, and nothing past it is read.
+TEST_F(PluginTest, LargestInputLengthOverAMappedTextEndingInANul) {
+  const GuardedBytes drive{kUpdateDrive + '\0'};
+  std::string buffer(kUpdateAnswer.size() + 1, '#');
+  uint32_t length = static_cast<uint32_t>(buffer.size());
+  EXPECT_EQ(mapping(drive.chars(), 0xFFFFFFFFu, buffer.data(), &length), 0u);
+  EXPECT_EQ(buffer, kUpdateAnswer + '\0');
+
+  const GuardedBytes name{std::string(FWPROVIDER_IMAGE_2) + '\0'};
+  length = 0;
+  EXPECT_EQ(binary(name.chars(), 0xFFFFFFFFu, nullptr, &length), 37u);
+  EXPECT_EQ(length, 19456u);
 }
 
 TEST_F(PluginTest, InputThatDescribesNoDriveAnswers36) {
-  // XmlConverterTest holds the other documents that read as no tree.
-  const std::string inputs[] = {
-      "",
-      std::string("\0<Object/>", 10),
-      "hello",
-      "<List><Object/></List>",
-      "<Property category=\"attribute\" name=\"Firmware\" type=\"string\" value=\"x\"/>",
-  };
+  // One that reads as no tree, one whose root holds no attributes; XmlConverterTest holds the
+  // other documents of either kind.
   QuietStdout quiet;
-  for (const std::string& input : inputs) {
+  for (const std::string input : {"hello", "<List><Object/></List>"}) {
     const TextCall call = callText(mapping, input, 1000);
     EXPECT_EQ(call.code, 36u) << input;
     EXPECT_EQ(call.reported, 1000u) << input;
   }
-}
-
-TEST_F(PluginTest, InputIsCutAtItsFirstNul) {
-  const std::string input = std::string(kUpdateDrive) + std::string("\0<garbage", 9);
-  const TextCall call = callText(mapping, input, 1000);
-  EXPECT_EQ(call.code, 0u);
-  EXPECT_EQ(call.reported, 593u);
 }
 
 // What a Windows host's threads get by default.
@@ -204,24 +291,11 @@ constexpr size_t kStackAtTheLimit = kHostStack;
 // The mapping export called from a thread with a stack of the given size.
 TextCall mapOnStack(size_t stackSize, GetTargetFirmwareMappingAttributesFn mapping,
                     const std::string& input) {
-  struct Call {
-    GetTargetFirmwareMappingAttributesFn mapping;
-    const std::string* input;
-    TextCall result;
-  } call{mapping, &input, {}};
-  pthread_attr_t attributes;
-  pthread_attr_init(&attributes);
-  pthread_attr_setstacksize(&attributes, stackSize);
-  pthread_t thread;
-  const auto body = [](void* argument) -> void* {
-    auto* c = static_cast<Call*>(argument);
-    c->result = callText(c->mapping, *c->input, 1000);
-    return nullptr;
-  };
-  EXPECT_EQ(pthread_create(&thread, &attributes, body, &call), 0);
-  pthread_join(thread, nullptr);
-  pthread_attr_destroy(&attributes);
-  return call.result;
+  TextCall result;
+  boost::thread::attributes attributes;
+  attributes.set_stack_size(stackSize);
+  boost::thread(attributes, [&] { result = callText(mapping, input, 1000); }).join();
+  return result;
 }
 
 std::string repeated(const std::string& piece, size_t times) {
@@ -232,30 +306,36 @@ std::string repeated(const std::string& piece, size_t times) {
 }
 
 TEST_F(PluginTest, DeepNestingOnAHostSizedStack) {
-  // Far beyond the limit, also behind a quoted name or a document type's subset, which the
-  // reader takes in its stride; and right at the limit, which is still answered.
-  const std::string levels = repeated("<Object>", 1'000'000);
-  std::string atTheLimit = kUpdateDrive;
-  atTheLimit.insert(atTheLimit.rfind("</Object>"), repeated("<Object>", 255) + repeated("</Object>", 255));
-  const TextCall answer = callText(mapping, kUpdateDrive, 1000);
-  const struct {
-    const char* name;
-    std::string input;
-    size_t stackSize;
-    uint32_t code;
-  } rows[] = {
-      {"plain", levels, kHostStack, 36},
-      {"behind a quoted name", "<Object\">" + levels, kHostStack, 36},
-      {"behind a document type", "<!DOCTYPE d [ > <!-- ]>" + levels + "-->", kHostStack, 36},
-      {"at the limit", atTheLimit, kStackAtTheLimit, 0},
-  };
+  // Far beyond the limit, and right at the limit, which is still answered. XmlConverterTest holds
+  // the nesting that the reader's way with names and document types hides.
   QuietStdout quiet;
-  for (const auto& row : rows) {
-    const TextCall call = mapOnStack(row.stackSize, mapping, row.input);
-    EXPECT_EQ(call.code, row.code) << row.name;
-    EXPECT_EQ(call.reported, row.code == 0 ? answer.reported : 1000u) << row.name;
-    EXPECT_EQ(call.text, row.code == 0 ? answer.text : "") << row.name;
+  const TextCall beyond = mapOnStack(kHostStack, mapping, repeated("<Object>", 1'000'000));
+  EXPECT_EQ(beyond.code, 36u);
+  const std::string atTheLimit =
+      updateDriveWith(repeated("<Object>", 255) + repeated("</Object>", 255), true);
+  EXPECT_EQ(mapOnStack(kStackAtTheLimit, mapping, atTheLimit).text, kUpdateAnswer);
+}
+
+// Drive descriptions far larger than any drive reports answer as their few meaningful
+// properties say.
+TEST_F(PluginTest, TwentyThousandPropertiesAnswerAsTheirFewThatMatter) {
+  std::string noise;
+  for (int i = 0; i < 20'000; ++i) {
+    noise += property("Noise" + std::to_string(i), "uint32", std::to_string(i));
   }
+  for (const bool after : {false, true}) {
+    EXPECT_EQ(callText(mapping, updateDriveWith(noise, after), 1000).text, kUpdateAnswer) << after;
+  }
+}
+
+TEST_F(PluginTest, AValueOf64MiBIsRead) {
+  std::string huge = property("Blob", "string", "");
+  huge.insert(huge.size() - 3, 64u << 20, 'A');
+  EXPECT_EQ(callText(mapping, updateDriveWith(huge, true), 1000).text, kUpdateAnswer);
+  huge.replace(huge.find("Blob"), 4, "Firmware");
+  const std::string current = "<Object>" + property("Firmware", "string", "HPS1") + "</Object>";
+  EXPECT_EQ(callText(mapping, "<Object>" + huge + "</Object>", 1000).text,
+            callText(mapping, current, 1000).text);
 }
 
 // Eight host threads call all three exports in a mixed order, unreadable input among them so that
@@ -263,40 +343,29 @@ TEST_F(PluginTest, DeepNestingOnAHostSizedStack) {
 TEST_F(PluginTest, EightThreadsInAMixedOrderGetTheSingleThreadAnswers) {
   constexpr int kThreads = 8;
   constexpr int kCallsPerThread = 2500;
-  const char kUnreadable[] = "<Object><Property";
-  QuietStdout quiet;
-  const TextCall mapped = callText(mapping, kUpdateDrive, 1000);
-  const TextCall configured = callText(configuration, "", 1000);
-  const TextCall unreadable = callText(mapping, kUnreadable, 1000);
-  const std::vector<uint8_t> image = fetch(binary, FWPROVIDER_IMAGE_2);
-  const auto same = [](const TextCall& a, const TextCall& b) {
-    return a.code == b.code && a.reported == b.reported && a.text == b.text;
+  const std::function<TextCall()> calls[] = {
+      [] { return callText(mapping, kUpdateDrive, 1000); },
+      [] { return callText(configuration, "", 1000); },
+      [] { return callText(mapping, "<Object><Property", 1000); },
+      [] {
+        std::string image(19456, '\0');
+        uint32_t length = 19456;
+        const uint32_t code =
+            binary(FWPROVIDER_IMAGE_2, 44, reinterpret_cast<uint8_t*>(image.data()), &length);
+        return TextCall{code, length, image};
+      },
   };
-
+  QuietStdout quiet;
+  std::vector<TextCall> expected;
+  for (const auto& call : calls) expected.push_back(call());
   std::vector<int> mismatches(kThreads, 0);
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([&, t] {
       std::minstd_rand order(t + 1);
-      std::vector<uint8_t> bytes;
       for (int i = 0; i < kCallsPerThread; ++i) {
-        switch (order() % 4) {
-          case 0:
-            mismatches[t] += !same(callText(mapping, kUpdateDrive, 1000), mapped);
-            break;
-          case 1:
-            mismatches[t] += !same(callText(configuration, "", 1000), configured);
-            break;
-          case 2:
-            mismatches[t] += !same(callText(mapping, kUnreadable, 1000), unreadable);
-            break;
-          default: {
-            bytes.assign(image.size(), 0);
-            uint32_t length = static_cast<uint32_t>(bytes.size());
-            const uint32_t code = binary(FWPROVIDER_IMAGE_2, 44, bytes.data(), &length);
-            mismatches[t] += code != 0 || length != image.size() || bytes != image;
-          }
-        }
+        const size_t which = order() % 4;
+        mismatches[t] += !(calls[which]() == expected[which]);
       }
     });
   }

@@ -4,7 +4,6 @@
 #define FWPROVIDER_TESTS_REPORTCAPTURE_H
 
 #include <iostream>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
