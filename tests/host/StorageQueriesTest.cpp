@@ -28,29 +28,31 @@ std::string descriptor(uint32_t bus, uint32_t product, uint32_t revision, uint32
   return dwords({40, size, 0, 0, product, revision, serial, bus, 0}) + texts;
 }
 
-TEST(StorageQueriesTest, DeviceDescriptors) {
+TEST(StorageQueriesTest, DeviceDescriptorsAndTheirRefusals) {
   const char raw[] = "QM 1TB NVMe     \0HPS0    \0  QM24A0001 \0";
   const std::string texts(raw, sizeof raw - 1);
   struct Row {
-    const char* name;
     std::string bytes;
     DeviceDescriptor expected;
   };
   const Row rows[] = {
-      {"texts trimmed", descriptor(0x11, 36, 53, 62, texts), {0x11, "QM 1TB NVMe", "HPS0", "QM24A0001"}},
-      {"no serial", descriptor(0xB, 36, 53, 0, texts), {0xB, "QM 1TB NVMe", "HPS0", ""}},
+      {descriptor(0x11, 36, 53, 62, texts), {0x11, "QM 1TB NVMe", "HPS0", "QM24A0001"}},
+      {descriptor(0xB, 36, 53, 0, texts), {0xB, "QM 1TB NVMe", "HPS0", ""}},
       // The driver says it would fill less than the buffer; what lies beyond is not its.
-      {"size bounds the texts", descriptor(0xB, 36, 53, 62, texts, 70),
-       {0xB, "QM 1TB NVMe", "HPS0", "QM24A0"}},
+      {descriptor(0xB, 36, 53, 62, texts, 70), {0xB, "QM 1TB NVMe", "HPS0", "QM24A0"}},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
+    SCOPED_TRACE(row.expected.serial);
     const DeviceDescriptor parsed = fwhost::parseDeviceDescriptor(row.bytes);
     EXPECT_EQ(parsed.busType, row.expected.busType);
     EXPECT_EQ(parsed.product, row.expected.product);
     EXPECT_EQ(parsed.revision, row.expected.revision);
     EXPECT_EQ(parsed.serial, row.expected.serial);
   }
+  // Cut short of its header, or of a text it points to.
+  EXPECT_THROW(fwhost::parseDeviceDescriptor(std::string(35, '\0')), std::invalid_argument);
+  EXPECT_THROW(fwhost::parseDeviceDescriptor(descriptor(0x11, 36, 200, 0, "QM")),
+               std::invalid_argument);
 }
 
 // Identify Controller data behind the 48-byte protocol-data header, offset from byte 8.
@@ -68,21 +70,15 @@ std::string identifyController(const std::string& serial, const std::string& mod
   return data;
 }
 
-TEST(StorageQueriesTest, NvmeIdentifyKeepsTheWholeStrings) {
+// Whole strings from a whole answer; an answer cut short is refused.
+TEST(StorageQueriesTest, NvmeIdentifyKeepsTheWholeStringsOrRefusesWhatIsCutShort) {
   const std::string model40 = "QUARRY MEADOW 1TB NVME SSD WITH 40 CHARS";
-  const DriveIdentity identity = fwhost::parseNvmeIdentifyDescriptor(
-      nvmeDescriptor(40, 4096, identifyController("  QM24A0001", model40, "BRHPS1")));
+  const std::string identify = identifyController("  QM24A0001", model40, "BRHPS1");
+  const std::string whole = nvmeDescriptor(40, 4096, identify);
+  const DriveIdentity identity = fwhost::parseNvmeIdentifyDescriptor(whole);
   EXPECT_EQ(identity.model, model40);
   EXPECT_EQ(identity.serial, "QM24A0001");
   EXPECT_EQ(identity.firmware, "BRHPS1");
-}
-
-TEST(StorageQueriesTest, AnswersCutShortAreRefused) {
-  const std::string identify = identifyController("S", "M", "F");
-  const std::string whole = nvmeDescriptor(40, 4096, identify);
-  EXPECT_THROW(fwhost::parseDeviceDescriptor(std::string(35, '\0')), std::invalid_argument);
-  EXPECT_THROW(fwhost::parseDeviceDescriptor(descriptor(0x11, 36, 200, 0, "QM")),
-               std::invalid_argument);
   for (const std::string& bytes : {whole.substr(0, 47), whole.substr(0, 48 + 71),
                                    nvmeDescriptor(40, 64, identify.substr(0, 64))}) {
     EXPECT_THROW(fwhost::parseNvmeIdentifyDescriptor(bytes), std::invalid_argument);
