@@ -23,24 +23,26 @@
 
 #include "provider/FirmwareImageCatalog.h"
 #include "provider/fwprovider.h"
-#include "tests/PluginLoader.h"
+#include "host/platform/PluginLibrary.h"
+#include "tests/NullDevice.h"
 
 namespace {
 
 class PluginTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    plugin = std::make_unique<Plugin>(FWPROVIDER_PLUGIN);
+    plugin = std::make_unique<fwhost::PluginLibrary>(FWPROVIDER_PLUGIN);
     ASSERT_TRUE(plugin->loaded()) << plugin->error();
-    binary = plugin->find<GetTargetFirmwareBinaryFn>("GetTargetFirmwareBinary");
-    mapping = plugin->find<GetTargetFirmwareMappingAttributesFn>("GetTargetFirmwareMappingAttributes");
-    configuration =
-        plugin->find<GetFirmwareConfigurationAttributesFn>("GetFirmwareConfigurationAttributes");
+    binary = reinterpret_cast<GetTargetFirmwareBinaryFn>(plugin->symbol("GetTargetFirmwareBinary"));
+    mapping = reinterpret_cast<GetTargetFirmwareMappingAttributesFn>(
+        plugin->symbol("GetTargetFirmwareMappingAttributes"));
+    configuration = reinterpret_cast<GetFirmwareConfigurationAttributesFn>(
+        plugin->symbol("GetFirmwareConfigurationAttributes"));
     ASSERT_TRUE(binary && mapping && configuration);
   }
   static void TearDownTestSuite() { plugin.reset(); }
 
-  static inline std::unique_ptr<Plugin> plugin;
+  static inline std::unique_ptr<fwhost::PluginLibrary> plugin;
   static inline GetTargetFirmwareBinaryFn binary = nullptr;
   static inline GetTargetFirmwareMappingAttributesFn mapping = nullptr;
   static inline GetFirmwareConfigurationAttributesFn configuration = nullptr;

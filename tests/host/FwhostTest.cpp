@@ -21,8 +21,9 @@
 #include <nlohmann/json.hpp>
 
 #include "host/Sha256.h"
+#include "host/platform/PluginLibrary.h"
 #include "provider/fwprovider.h"
-#include "tests/PluginLoader.h"
+#include "tests/NullDevice.h"
 #include "tests/host/ChildProcess.h"
 #include "tests/host/FakeSysfs.h"
 
@@ -63,8 +64,9 @@ std::vector<std::string> lines(const std::string& text) {
 
 // The bytes the plug-in's own export hands out, fetched without fwhost.
 std::string exportedImage(const std::string& name) {
-  const Plugin plugin(FWPROVIDER_PLUGIN);
-  const auto binary = plugin.find<GetTargetFirmwareBinaryFn>("GetTargetFirmwareBinary");
+  const fwhost::PluginLibrary plugin(FWPROVIDER_PLUGIN);
+  const auto binary =
+      reinterpret_cast<GetTargetFirmwareBinaryFn>(plugin.symbol("GetTargetFirmwareBinary"));
   uint32_t length = 0;
   binary(name.data(), static_cast<uint32_t>(name.size()), nullptr, &length);
   std::string bytes(length, '\0');
