@@ -21,9 +21,9 @@
 #include <boost/thread/thread.hpp>
 #include <gtest/gtest.h>
 
+#include "host/platform/PluginLibrary.h"
 #include "provider/FirmwareImageCatalog.h"
 #include "provider/fwprovider.h"
-#include "host/platform/PluginLibrary.h"
 #include "tests/NullDevice.h"
 
 namespace {
