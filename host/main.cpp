@@ -6,9 +6,9 @@
 
 #include <CLI/CLI.hpp>
 
-#include "host/Commands.h"
-#include "host/HostError.h"
-#include "host/Sha256.h"
+#include "host/commands/Commands.h"
+#include "host/error/HostError.h"
+#include "host/plan/Sha256.h"
 #include "host/platform/CommandLine.h"
 #include "host/platform/StandardStreams.h"
 

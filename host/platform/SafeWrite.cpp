@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "host/HostError.h"
+#include "host/error/HostError.h"
 
 namespace fwhost {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "host/HostError.h"
+#include "host/error/HostError.h"
 #include "host/platform/SafeWrite.h"
 #include "host/platform/SystemError.h"
 

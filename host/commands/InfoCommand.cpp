@@ -2,10 +2,10 @@
 #include <iostream>
 #include <memory>
 
-#include "host/Answer.h"
-#include "host/Commands.h"
-#include "host/Sha256.h"
-#include "host/Table.h"
+#include "host/plugin/Answer.h"
+#include "host/commands/Commands.h"
+#include "host/plan/Sha256.h"
+#include "host/output/Table.h"
 
 namespace fwhost {
 namespace {

@@ -6,10 +6,10 @@
 #include <memory>
 #include <set>
 
-#include "host/Commands.h"
-#include "host/Files.h"
-#include "host/HostError.h"
-#include "host/Sha256.h"
+#include "host/commands/Commands.h"
+#include "host/plan/WriteDecision.h"
+#include "host/error/HostError.h"
+#include "host/plan/Sha256.h"
 #include "host/platform/SafeWrite.h"
 
 namespace fwhost {

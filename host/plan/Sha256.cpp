@@ -1,11 +1,11 @@
-#include "host/Sha256.h"
+#include "host/plan/Sha256.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 
-#include "host/HostError.h"
+#include "host/error/HostError.h"
 #include "host/platform/Sha256Engine.h"
 
 namespace fwhost {

@@ -10,7 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "host/Commands.h"
+#include "host/commands/Commands.h"
 
 namespace fwhost {
 

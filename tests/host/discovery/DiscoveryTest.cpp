@@ -12,7 +12,7 @@
 #if !defined(_WIN32)
 #include <unistd.h>
 
-#include "host/discovery/SysfsScan.h"
+#include "host/discovery/DriveScan.h"
 #endif
 
 namespace {

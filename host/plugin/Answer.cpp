@@ -1,11 +1,11 @@
-#include "host/Answer.h"
+#include "host/plugin/Answer.h"
 
 #include <sstream>
 
 #include <boost/property_tree/ptree.hpp>
 #include <boost/property_tree/xml_parser.hpp>
 
-#include "host/HostError.h"
+#include "host/error/HostError.h"
 #include "provider/fwprovider.h"
 
 namespace fwhost {

@@ -2,8 +2,8 @@
 #include <iostream>
 #include <memory>
 
-#include "host/Commands.h"
-#include "host/DriveInput.h"
+#include "host/commands/Commands.h"
+#include "host/drive/DriveInput.h"
 
 namespace fwhost {
 namespace {

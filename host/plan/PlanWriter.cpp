@@ -1,4 +1,4 @@
-#include "host/PlanWriter.h"
+#include "host/plan/PlanWriter.h"
 
 #include <algorithm>
 #include <ctime>
@@ -6,10 +6,10 @@
 #include <iterator>
 #include <optional>
 
-#include "host/Answer.h"
-#include "host/Files.h"
-#include "host/HostError.h"
-#include "host/Sha256.h"
+#include "host/plugin/Answer.h"
+#include "host/plan/WriteDecision.h"
+#include "host/error/HostError.h"
+#include "host/plan/Sha256.h"
 #include "host/platform/SafeWrite.h"
 
 namespace fwhost {

@@ -2,10 +2,10 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "host/HostError.h"
+#include "host/error/HostError.h"
 #include "host/discovery/NaturalOrder.h"
 #include "host/discovery/SysfsAttribute.h"
-#include "host/discovery/SysfsScan.h"
+#include "host/discovery/DriveScan.h"
 
 namespace fwhost {
 namespace {

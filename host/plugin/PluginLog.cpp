@@ -1,11 +1,11 @@
-#include "host/PluginLog.h"
+#include "host/plugin/PluginLog.h"
 
 #include <cerrno>
 #include <cstring>
 #include <iostream>
 #include <string>
 
-#include "host/HostError.h"
+#include "host/error/HostError.h"
 #include "host/platform/TemporaryFile.h"
 
 namespace fwhost {

@@ -1,9 +1,9 @@
-#include "host/AttributeRules.h"
+#include "host/drive/AttributeRules.h"
 
 #include <nlohmann/json.hpp>
 
-#include "host/Files.h"
-#include "host/HostError.h"
+#include "host/plan/WriteDecision.h"
+#include "host/error/HostError.h"
 
 namespace fwhost {
 namespace {

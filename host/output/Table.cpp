@@ -1,4 +1,4 @@
-#include "host/Table.h"
+#include "host/output/Table.h"
 
 #include <algorithm>
 

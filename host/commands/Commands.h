@@ -12,9 +12,9 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
-#include "host/Answer.h"
-#include "host/DriveInput.h"
-#include "host/Plugin.h"
+#include "host/plugin/Answer.h"
+#include "host/drive/DriveInput.h"
+#include "host/plugin/Plugin.h"
 
 namespace fwhost {
 

@@ -1,4 +1,4 @@
-#include "host/DriveDescription.h"
+#include "host/drive/DriveDescription.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,7 +8,7 @@
 #include <boost/property_tree/ptree.hpp>
 #include <boost/property_tree/xml_parser.hpp>
 
-#include "host/HostError.h"
+#include "host/error/HostError.h"
 
 namespace fwhost {
 namespace {

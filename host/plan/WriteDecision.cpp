@@ -1,4 +1,4 @@
-#include "host/Files.h"
+#include "host/plan/WriteDecision.h"
 
 #include <cerrno>
 #include <cstring>
@@ -7,7 +7,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "host/HostError.h"
+#include "host/error/HostError.h"
 #include "host/platform/SafeWrite.h"
 
 namespace fwhost {

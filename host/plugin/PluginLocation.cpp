@@ -1,10 +1,10 @@
-#include "host/PluginLocation.h"
+#include "host/plugin/PluginLocation.h"
 
 #include <algorithm>
 #include <string>
 
 #include "host/platform/ExecutableDirectory.h"
-#include "host/HostError.h"
+#include "host/error/HostError.h"
 
 namespace fwhost {
 

@@ -2,9 +2,9 @@
 #include <iostream>
 #include <memory>
 
-#include "host/Answer.h"
-#include "host/Commands.h"
-#include "host/DriveInput.h"
+#include "host/plugin/Answer.h"
+#include "host/commands/Commands.h"
+#include "host/drive/DriveInput.h"
 
 namespace fwhost {
 namespace {

@@ -2,10 +2,10 @@
 // manifest beside them. The manifest is written last, so a folder that has one is complete.
 #include <memory>
 
-#include "host/Answer.h"
-#include "host/Commands.h"
-#include "host/DriveInput.h"
-#include "host/PlanWriter.h"
+#include "host/plugin/Answer.h"
+#include "host/commands/Commands.h"
+#include "host/drive/DriveInput.h"
+#include "host/plan/PlanWriter.h"
 
 namespace fwhost {
 namespace {

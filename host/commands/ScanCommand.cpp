@@ -4,17 +4,17 @@
 #include <memory>
 #include <optional>
 
-#include "host/Answer.h"
-#include "host/AttributeRules.h"
-#include "host/Commands.h"
-#include "host/DriveInput.h"
-#include "host/HostError.h"
-#include "host/PlanWriter.h"
-#include "host/Table.h"
+#include "host/plugin/Answer.h"
+#include "host/drive/AttributeRules.h"
+#include "host/commands/Commands.h"
+#include "host/drive/DriveInput.h"
+#include "host/error/HostError.h"
+#include "host/plan/PlanWriter.h"
+#include "host/output/Table.h"
 #if defined(_WIN32)
 #include "host/discovery/PhysicalDrives.h"
 #else
-#include "host/discovery/SysfsScan.h"
+#include "host/discovery/DriveScan.h"
 #endif
 
 namespace fwhost {

@@ -8,7 +8,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "host/DriveDescription.h"
+#include "host/drive/DriveDescription.h"
 
 namespace fwhost {
 

@@ -1,4 +1,4 @@
-#include "host/DescriptionCheck.h"
+#include "host/drive/DescriptionCheck.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,7 +7,7 @@
 #include <boost/property_tree/ptree.hpp>
 #include <boost/property_tree/xml_parser.hpp>
 
-#include "host/DriveDescription.h"
+#include "host/drive/DriveDescription.h"
 
 namespace fwhost {
 namespace {

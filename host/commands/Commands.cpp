@@ -1,13 +1,13 @@
-#include "host/Commands.h"
+#include "host/commands/Commands.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 
-#include "host/DescriptionCheck.h"
-#include "host/HostError.h"
-#include "host/PluginLocation.h"
+#include "host/drive/DescriptionCheck.h"
+#include "host/error/HostError.h"
+#include "host/plugin/PluginLocation.h"
 
 namespace fwhost {
 

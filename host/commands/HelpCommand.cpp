@@ -2,8 +2,8 @@
 #include <iostream>
 #include <memory>
 
-#include "host/Commands.h"
-#include "host/HostError.h"
+#include "host/commands/Commands.h"
+#include "host/error/HostError.h"
 
 namespace fwhost {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/DriveDescription.h"
+#include "host/drive/DriveDescription.h"
 #include "host/discovery/IdentifyPages.h"
 
 namespace fwhost {

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <utility>
 
-#include "host/HostError.h"
+#include "host/error/HostError.h"
 #include "host/platform/SafeWrite.h"
 
 namespace fwhost {

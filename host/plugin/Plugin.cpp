@@ -1,10 +1,10 @@
-#include "host/Plugin.h"
+#include "host/plugin/Plugin.h"
 
 #include <cstdint>
 #include <utility>
 
-#include "host/HostError.h"
-#include "host/PluginLog.h"
+#include "host/error/HostError.h"
+#include "host/plugin/PluginLog.h"
 
 namespace fwhost {
 namespace {

@@ -1,7 +1,7 @@
-#include "host/DriveInput.h"
+#include "host/drive/DriveInput.h"
 
-#include "host/Files.h"
-#include "host/HostError.h"
+#include "host/plan/WriteDecision.h"
+#include "host/error/HostError.h"
 
 namespace fwhost {
 
