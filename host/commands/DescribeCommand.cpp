@@ -2,32 +2,22 @@
 #include <iostream>
 #include <memory>
 
-#include "host/commands/Commands.h"
-#include "host/drive/DriveInput.h"
+#include "host/commands/CommonOptions.h"
 
 namespace fwhost {
-namespace {
 
-struct DescribeOptions {
-  std::vector<std::string> settings;
-};
-
-}  // namespace
-
-void addDescribeCommand(CLI::App& app, HostOptions& host) {
-  auto options = std::make_shared<DescribeOptions>();
-  CLI::App* command =
-      app.add_subcommand("describe", "Print the drive description that --set settings make");
-  addSettingsOption(*command, options->settings);
-  addJsonFlag(*command, host.json, "print {\"description\": XML}");
-  command->callback([&host, options] {
-    const std::string xml = describe(options->settings).xml();
-    if (host.json) {
+CommandAction addDescribeCommand(CLI::App& command, HostOptions& host) {
+  auto settings = std::make_shared<std::vector<std::string>>();
+  addSettingsOption(command, *settings);
+  addJsonOption(command, host, "print {\"description\": XML}");
+  return [&host, settings] {
+    const std::string xml = describe(*settings).xml();
+    if (host.output == OutputMode::json) {
       printJson({{"description", xml}});
     } else {
       std::cout << xml;
     }
-  });
+  };
 }
 
 }  // namespace fwhost

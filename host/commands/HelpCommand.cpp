@@ -7,11 +7,11 @@
 
 namespace fwhost {
 
-void addHelpCommand(CLI::App& app) {
+CommandAction addHelpCommand(CLI::App& command, HostOptions&) {
   auto name = std::make_shared<std::string>();
-  CLI::App* command = app.add_subcommand("help", "Show the help of fwhost or of one command");
-  command->add_option("COMMAND", *name, "the command to explain");
-  command->callback([&app, name] {
+  command.add_option("COMMAND", *name, "the command to explain");
+  CLI::App& app = *command.get_parent();
+  return [&app, name] {
     if (name->empty()) {
       std::cout << app.get_formatter()->make_help(&app, "fwhost", CLI::AppFormatMode::Normal);
       return;
@@ -22,8 +22,8 @@ void addHelpCommand(CLI::App& app) {
         return;
       }
     }
-    throw HostError(ExitCode::usage, "help: no command " + *name);
-  });
+    throw HostError::usage("help: no command " + *name);
+  };
 }
 
 }  // namespace fwhost

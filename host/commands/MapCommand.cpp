@@ -2,17 +2,11 @@
 #include <iostream>
 #include <memory>
 
-#include "host/plugin/Answer.h"
-#include "host/commands/Commands.h"
-#include "host/drive/DriveInput.h"
+#include "host/commands/CommonOptions.h"
+#include "host/plugin/DriveMapping.h"
 
 namespace fwhost {
 namespace {
-
-struct MapOptions {
-  DriveInput drive;
-  bool xml = false;
-};
 
 void printAnswer(const MappingAnswer& answer) {
   std::cout << verdictWords(answer.verdict) << " (status " << answer.status << ")\n";
@@ -28,29 +22,29 @@ void printAnswer(const MappingAnswer& answer) {
   }
 }
 
+void map(const HostOptions& host, const DriveInput& input) {
+  const DriveText drive = readDrive(input);
+  const Plugin plugin = openPlugin(host.plugin);
+  const MappedDrive mapped = mapDrive(plugin, drive);
+  if (host.output == OutputMode::xml) {
+    std::cout << mapped.document << '\n';
+  } else if (host.output == OutputMode::json) {
+    nlohmann::ordered_json answer = toJson(mapped.answer);
+    answer["warnings"] = mapped.warnings;
+    printJson(answer);
+  } else {
+    printAnswer(mapped.answer);
+  }
+}
+
 }  // namespace
 
-void addMapCommand(CLI::App& app, HostOptions& host) {
-  auto options = std::make_shared<MapOptions>();
-  CLI::App* command = app.add_subcommand("map", "Show the plug-in's target firmware for a drive");
-  addDriveOptions(*command, options->drive);
-  addJsonFlag(*command, host.json, "print the answer and the warnings as a JSON object");
-  command->add_flag("--xml", options->xml, "print the plug-in's answer document unchanged")
-      ->excludes("--json");
-  command->callback([&host, options] {
-    const DriveText drive = readDrive(options->drive);
-    const Plugin plugin = openPlugin(host);
-    const MappedDrive mapped = mapDrive(plugin, drive);
-    if (options->xml) {
-      std::cout << mapped.document << '\n';
-    } else if (host.json) {
-      nlohmann::ordered_json answer = toJson(mapped.answer);
-      answer["warnings"] = mapped.warnings;
-      printJson(answer);
-    } else {
-      printAnswer(mapped.answer);
-    }
-  });
+CommandAction addMapCommand(CLI::App& command, HostOptions& host) {
+  auto input = std::make_shared<DriveInput>();
+  addDriveOptions(command, *input);
+  addJsonOption(command, host, "print the answer and the warnings as a JSON object");
+  addXmlOption(command, host);
+  return [&host, input] { map(host, *input); };
 }
 
 }  // namespace fwhost

@@ -1,24 +1,23 @@
-// fwhost scan: maps every drive of this machine, each with the identity it reports itself.
+// fwhost scan: maps every drive of this machine, each with the identity it reports itself:
+// discover, map, plan, print.
+#include <algorithm>
 #include <cctype>
 #include <iostream>
 #include <memory>
 #include <optional>
 
-#include "host/plugin/Answer.h"
-#include "host/drive/AttributeRules.h"
-#include "host/commands/Commands.h"
-#include "host/drive/DriveInput.h"
-#include "host/error/HostError.h"
-#include "host/plan/PlanWriter.h"
-#include "host/output/Table.h"
-#if defined(_WIN32)
-#include "host/discovery/PhysicalDrives.h"
-#else
+#include "host/commands/CommonOptions.h"
 #include "host/discovery/DriveScan.h"
-#endif
+#include "host/drive/AttributeRules.h"
+#include "host/error/HostError.h"
+#include "host/output/Table.h"
+#include "host/plan/PlanWriter.h"
+#include "host/plugin/DriveMapping.h"
 
 namespace fwhost {
 namespace {
+
+using Json = nlohmann::ordered_json;
 
 struct ScanOptions {
   std::string sysfsRoot = "/sys";
@@ -29,15 +28,39 @@ struct ScanOptions {
   std::string planDirectory;
 };
 
+// Where the drives' vendor attributes come from: --set for the one drive, or a fleet's rules.
+struct VendorAttributes {
+  DriveDescription settings;
+  std::vector<AttributeRule> rules;
+  std::string rulesFile;  // empty: the settings apply
+};
+
+// What scan prints of one drive, and the plug-in's answer for it when it could be read.
+struct DriveReport {
+  Json entry;
+  TableRow row;
+  std::optional<MappedDrive> mapped;
+  bool failed = false;  // the drive could not be read or its plan not written
+};
+
+// The drive knows model, serial and firmware; the vendor attributes come from the operator.
+VendorAttributes vendorAttributes(const ScanOptions& options) {
+  VendorAttributes vendor{describe(options.settings), {}, options.attributes};
+  if (const char* key = identityKeyIn(vendor.settings))
+    throw HostError::usage("--set " + std::string(key) + ": scan reads it from the drive itself");
+  if (!vendor.rulesFile.empty()) vendor.rules = readAttributeRules(vendor.rulesFile);
+  return vendor;
+}
+
 std::string deviceList(const std::vector<ScannedDrive>& drives) {
   std::string names;
   for (const ScannedDrive& drive : drives) names += (names.empty() ? "" : ", ") + drive.device;
   return names.empty() ? "none" : names;
 }
 
-// Whether --device NAME means the drive; Windows' drives may be named by number alone.
-bool names(const std::string& name, const ScannedDrive& drive) {
-  return drive.device == name || drive.device == "PhysicalDrive" + name;
+bool named(const ScannedDrive& drive, const std::vector<std::string>& names) {
+  return std::any_of(names.begin(), names.end(),
+                     [&](const std::string& name) { return answersTo(drive, name); });
 }
 
 // The drives --device names, in scan order; vendor attributes from --set belong to one drive.
@@ -45,35 +68,23 @@ std::vector<ScannedDrive> selectDrives(const std::vector<ScannedDrive>& drives,
                                        const ScanOptions& options) {
   if (options.devices.empty()) {
     if (!options.settings.empty() && drives.size() > 1) {
-      throw HostError(ExitCode::usage,
-                      "--set needs --device when there is more than one drive (found: " +
-                          deviceList(drives) + ")");
+      throw HostError::usage("--set needs --device when there is more than one drive (found: " +
+                             deviceList(drives) + ")");
     }
     return drives;
   }
   for (const std::string& name : options.devices) {
-    const auto named = [&](const ScannedDrive& drive) { return names(name, drive); };
-    if (std::none_of(drives.begin(), drives.end(), named)) {
-      throw HostError(ExitCode::usage,
-                      "--device " + name + ": no such drive (found: " + deviceList(drives) + ")");
+    const auto answers = [&](const ScannedDrive& drive) { return answersTo(drive, name); };
+    if (std::none_of(drives.begin(), drives.end(), answers)) {
+      throw HostError::usage("--device " + name + ": no such drive (found: " + deviceList(drives) +
+                             ")");
     }
   }
-  std::vector<ScannedDrive> selected;
-  for (const ScannedDrive& drive : drives) {
-    const auto namesIt = [&](const std::string& name) { return names(name, drive); };
-    if (std::any_of(options.devices.begin(), options.devices.end(), namesIt))
-      selected.push_back(drive);
-  }
-  return selected;
+  std::vector<ScannedDrive> chosen;
+  std::copy_if(drives.begin(), drives.end(), std::back_inserter(chosen),
+               [&](const ScannedDrive& drive) { return named(drive, options.devices); });
+  return chosen;
 }
-
-// What scan prints of one drive, and the plug-in's answer for it when it could be read.
-struct DriveReport {
-  nlohmann::ordered_json entry;
-  TableRow row;
-  std::optional<MappedDrive> mapped;
-  bool failed = false;  // the drive could not be read or its plan not written
-};
 
 DriveReport unreadableDrive(const ScannedDrive& drive) {
   return {{{"device", drive.device}, {"error", drive.error}},
@@ -108,13 +119,25 @@ DriveReport mappedDrive(const ScannedDrive& drive, DriveDescription description,
                       verdictWords(answer.verdict), answer.destination},
                      std::nullopt};
   // "source" says where the identity came from; the plug-in's own Source keeps its value.
-  const nlohmann::ordered_json answered = toJson(answer);
+  const Json answered = toJson(answer);
   for (const auto& [key, value] : answered.items())
     report.entry[key == "source" ? "mapping_source" : key] = value;
   warnings.insert(warnings.end(), mapped.warnings.begin(), mapped.warnings.end());
   report.entry["warnings"] = warnings;
   report.mapped = std::move(mapped);
   return report;
+}
+
+DriveReport reportOf(const ScannedDrive& drive, const VendorAttributes& vendor,
+                     const Plugin& plugin) {
+  if (!drive.error.empty()) return unreadableDrive(drive);
+  if (vendor.rulesFile.empty()) return mappedDrive(drive, vendor.settings, {}, plugin);
+  const AttributeRule* rule = findRule(vendor.rules, drive.identity.model, drive.identity.serial);
+  if (rule) return mappedDrive(drive, rule->attributes, {}, plugin);
+  return mappedDrive(
+      drive, {},
+      {"no rule of " + vendor.rulesFile + " matches it: mapped without vendor attributes"},
+      plugin);
 }
 
 // A folder name of the drive's device and serial, with only characters safe in any file name.
@@ -140,7 +163,7 @@ std::string planDrive(const Plugin& plugin, const ScannedDrive& drive, DriveRepo
   };
   try {
     report.entry["plan"] =
-        writePlan(plugin, *report.mapped, directory / planFolder(drive), {}, keepHeading);
+        writePlan(makePlan(plugin, *report.mapped, directory / planFolder(drive)), {}, keepHeading);
   } catch (const HostError& error) {
     report.entry["plan"] = {{"error", error.what()}};
     report.failed = true;
@@ -149,95 +172,80 @@ std::string planDrive(const Plugin& plugin, const ScannedDrive& drive, DriveRepo
   return heading;
 }
 
+// One line per drive, "DEVICE: what was done"; none without --plan.
+std::vector<std::string> planDrives(const Plugin& plugin, const std::vector<ScannedDrive>& drives,
+                                    std::vector<DriveReport>& reports, const std::string& folder) {
+  std::vector<std::string> lines;
+  if (folder.empty()) return lines;
+  const std::filesystem::path directory = std::filesystem::u8path(folder);
+  for (size_t i = 0; i < drives.size(); ++i)
+    lines.push_back(drives[i].device + ": " + planDrive(plugin, drives[i], reports[i], directory));
+  return lines;
+}
+
+void printScan(const HostOptions& host, const std::vector<DriveReport>& reports,
+               const std::vector<std::string>& planLines, const std::string& searched) {
+  if (host.output == OutputMode::json) {
+    Json entries = Json::array();
+    for (const DriveReport& report : reports) entries.push_back(report.entry);
+    printJson(entries);
+  } else if (reports.empty()) {
+    std::cerr << "fwhost: " << searched << ": no NVMe or SATA/SCSI drives found\n";
+  } else {
+    std::vector<TableRow> rows;
+    for (const DriveReport& report : reports) rows.push_back(report.row);
+    printTable(std::cout, {"DEVICE", "MODEL", "SERIAL", "FIRMWARE", "SOURCE", "VERDICT", "TARGET"},
+               rows);
+    for (const std::string& line : planLines) printLine(line);
+  }
+}
+
+void scan(const HostOptions& host, const ScanOptions& options) {
+  const VendorAttributes vendor = vendorAttributes(options);
+  ScanRequest request;
+  if (options.foreignTree) request.sysfsRoot = std::filesystem::u8path(options.sysfsRoot);
+  const std::vector<ScannedDrive> drives = selectDrives(scanDrives(request), options);
+  const Plugin plugin = openPlugin(host.plugin);
+  std::vector<DriveReport> reports;
+  for (const ScannedDrive& drive : drives) reports.push_back(reportOf(drive, vendor, plugin));
+  const auto planLines = planDrives(plugin, drives, reports, options.planDirectory);
+  printScan(host, reports, planLines, scanPlaces(request));
+  const auto failed = std::count_if(reports.begin(), reports.end(),
+                                    [](const DriveReport& report) { return report.failed; });
+  if (failed > 0) throw HostError::drivesFailed(static_cast<size_t>(failed), drives.size());
+}
+
+void addScanOptions(CLI::App& command, ScanOptions& options) {
+  if (scansSysfs()) {
+    command
+        .add_option("--sysfs-root", options.sysfsRoot,
+                    "sysfs tree to read instead of this machine's; no device is then opened")
+        ->capture_default_str()
+        ->each([&options](const std::string&) { options.foreignTree = true; });
+  }
+  command
+      .add_option("--device", options.devices,
+                  "only this drive (nvme0, sda; on Windows PhysicalDrive0 or 0); repeatable")
+      ->allow_extra_args(false);
+  addSettingsOption(command, options.settings);
+  command
+      .add_option("--attributes", options.attributes,
+                  "JSON rules that give each drive its vendor attributes by model and serial")
+      ->excludes(command.get_option("--set"));
+  command.add_option("--plan", options.planDirectory,
+                     "write the plan of each drive with an update into DIR/DEVICE-SERIAL");
+}
+
 }  // namespace
 
-void addScanCommand(CLI::App& app, HostOptions& host) {
+CommandAction addScanCommand(CLI::App& command, HostOptions& host) {
   auto options = std::make_shared<ScanOptions>();
-  CLI::App* command = app.add_subcommand(
-      "scan", "Map each NVMe and SATA/SCSI drive of this machine, as the drive identifies itself");
-#if !defined(_WIN32)
-  command
-      ->add_option("--sysfs-root", options->sysfsRoot,
-                   "sysfs tree to read instead of this machine's; no device is then opened")
-      ->capture_default_str()
-      ->each([options](const std::string&) { options->foreignTree = true; });
-#endif
-  command
-      ->add_option("--device", options->devices,
-                   "only this drive (nvme0, sda; on Windows PhysicalDrive0 or 0); repeatable")
-      ->allow_extra_args(false);
-  addSettingsOption(*command, options->settings);
-  command
-      ->add_option("--attributes", options->attributes,
-                   "JSON rules that give each drive its vendor attributes by model and serial")
-      ->excludes(command->get_option("--set"));
-  command->add_option("--plan", options->planDirectory,
-                      "write the plan of each drive with an update into DIR/DEVICE-SERIAL");
-  addJsonFlag(*command, host.json, "print an array with one object per drive");
-  command->callback([command, &host, options] {
-    requireNonEmpty(*command, "--plan", options->planDirectory);
-    // The drive knows model, serial and firmware; the vendor attributes come from the operator.
-    const DriveDescription vendor = describe(options->settings);
-    if (const char* key = identityKeyIn(vendor)) {
-      throw HostError(ExitCode::usage,
-                      "--set " + std::string(key) + ": scan reads it from the drive itself");
-    }
-    const bool byRules = !options->attributes.empty();
-    const std::vector<AttributeRule> rules =
-        byRules ? readAttributeRules(options->attributes) : std::vector<AttributeRule>();
-#if defined(_WIN32)
-    const std::string searched = "\\\\.\\PhysicalDrive*";
-    const auto drives = selectDrives(scanPhysicalDrives(), *options);
-#else
-    const std::string& searched = options->sysfsRoot;
-    const AtaIdentifier identify =
-        options->foreignTree ? AtaIdentifier() : AtaIdentifier(identifyThroughPassThrough);
-    const auto drives =
-        selectDrives(scanDrives(std::filesystem::u8path(options->sysfsRoot), identify), *options);
-#endif
-    const Plugin plugin = openPlugin(host);
-    std::vector<DriveReport> reports;
-    for (const ScannedDrive& drive : drives) {
-      std::vector<std::string> warnings;
-      const AttributeRule* rule = byRules ? findRule(rules, drive.identity) : nullptr;
-      if (byRules && rule == nullptr) {
-        warnings.push_back("no rule of " + options->attributes +
-                           " matches it: mapped without vendor attributes");
-      }
-      reports.push_back(drive.error.empty()
-                            ? mappedDrive(drive, rule ? rule->attributes : vendor, warnings, plugin)
-                            : unreadableDrive(drive));
-    }
-    std::vector<std::string> planLines;
-    for (size_t i = 0; i < drives.size() && !options->planDirectory.empty(); ++i) {
-      const std::filesystem::path directory = std::filesystem::u8path(options->planDirectory);
-      planLines.push_back(drives[i].device + ": " +
-                          planDrive(plugin, drives[i], reports[i], directory));
-    }
-    nlohmann::ordered_json entries = nlohmann::ordered_json::array();
-    std::vector<TableRow> rows;
-    size_t failed = 0;
-    for (const DriveReport& report : reports) {
-      entries.push_back(report.entry);
-      rows.push_back(report.row);
-      failed += report.failed ? 1 : 0;
-    }
-    if (host.json) {
-      printJson(entries);
-    } else if (drives.empty()) {
-      std::cerr << "fwhost: " << searched << ": no NVMe or SATA/SCSI drives found\n";
-    } else {
-      printTable(std::cout,
-                 {"DEVICE", "MODEL", "SERIAL", "FIRMWARE", "SOURCE", "VERDICT", "TARGET"}, rows);
-      for (const std::string& line : planLines) printLine(line);
-    }
-    if (failed > 0) {
-      throw HostError(ExitCode::input,
-                      std::to_string(failed) + " of " + std::to_string(drives.size()) +
-                          " drives could not be read or planned (see their rows)",
-                      true);
-    }
-  });
+  addScanOptions(command, *options);
+  addJsonOption(command, host, "print an array with one object per drive");
+  return [&command, &host, options] {
+    requireNonEmpty(command, "--plan", options->planDirectory);
+    scan(host, *options);
+  };
 }
 
 }  // namespace fwhost

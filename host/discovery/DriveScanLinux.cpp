@@ -1,20 +1,22 @@
 #include <algorithm>
-#include <stdexcept>
 #include <system_error>
 
-#include "host/error/HostError.h"
+#include "host/discovery/AtaPassThrough.h"
+#include "host/discovery/DriveScan.h"
 #include "host/discovery/NaturalOrder.h"
 #include "host/discovery/SysfsAttribute.h"
-#include "host/discovery/DriveScan.h"
+#include "host/error/HostError.h"
 
 namespace fwhost {
 namespace {
 
 namespace fs = std::filesystem;
 
+const char* const kOwnTree = "/sys";
+
 std::string requiredText(const fs::path& path) {
   const auto bytes = readSysfsAttribute(path);
-  if (!bytes) throw std::runtime_error(path.string() + ": missing");
+  if (!bytes) throw HostError::io(path.string(), "missing");
   return trimPadding(*bytes);
 }
 
@@ -35,8 +37,8 @@ template <typename Parse>
 auto parsedFile(const fs::path& path, const std::string& bytes, Parse parse) {
   try {
     return parse(bytes);
-  } catch (const std::invalid_argument& error) {
-    throw std::runtime_error(path.string() + ": " + error.what());
+  } catch (const HostError& error) {
+    throw error.about(path.string());
   }
 }
 
@@ -51,24 +53,20 @@ bool isAta(const fs::path& device) {
   return trimPadding(readSysfsAttribute(device / "vendor").value_or("")) == "ATA";
 }
 
-void readScsi(ScannedDrive& drive, const fs::path& device, const AtaIdentifier& identify) {
-  const fs::path informationPage = device / "vpd_pg89";
-  if (const auto page = readSysfsAttribute(informationPage)) {
-    drive.source = IdentitySource::ataIdentifyVpd;
-    drive.identity = parsedFile(informationPage, *page, parseAtaInformationPage);
-    return;
+// The drive's identity from its IDENTIFY data asked through identify; why not, when it cannot.
+std::string identifyThroughDevice(ScannedDrive& drive, const AtaIdentifier& identify) {
+  if (!identify) return "no IDENTIFY through SG_IO for a --sysfs-root tree";
+  try {
+    drive.identity = parseAtaIdentify(identify(drive.device));
+    drive.source = IdentitySource::ataIdentifySgio;
+    return {};
+  } catch (const HostError& error) {
+    return std::string("IDENTIFY DEVICE through SG_IO failed: ") + error.what();
   }
-  const bool ata = isAta(device);
-  std::string whyNotAsked = "no IDENTIFY through SG_IO for a --sysfs-root tree";
-  if (ata && identify) {
-    try {
-      drive.identity = parseAtaIdentify(identify(drive.device));
-      drive.source = IdentitySource::ataIdentifySgio;
-      return;
-    } catch (const std::exception& error) {
-      whyNotAsked = std::string("IDENTIFY DEVICE through SG_IO failed: ") + error.what();
-    }
-  }
+}
+
+void readInquiry(ScannedDrive& drive, const fs::path& device, bool ata,
+                 const std::string& whyNotAsked) {
   drive.source = IdentitySource::scsiInquiry;
   drive.identity.model = requiredText(device / "model");
   drive.identity.firmware = requiredText(device / "rev");
@@ -79,11 +77,24 @@ void readScsi(ScannedDrive& drive, const fs::path& device, const AtaIdentifier& 
     drive.truncation =
         "only the kernel's INQUIRY translation, which cuts the model to 16 and the firmware "
         "revision to 4 characters: no " +
-        informationPage.string() + " (kernel 5.18 and later) and " + whyNotAsked +
+        (device / "vpd_pg89").string() + " (kernel 5.18 and later) and " + whyNotAsked +
         "; run as root (or on a kernel that has the page) for the full identity";
   } else if (!page) {
     drive.truncation = "no serial number: no " + serialPage.string();
   }
+}
+
+void readScsi(ScannedDrive& drive, const fs::path& device, const AtaIdentifier& identify) {
+  const fs::path informationPage = device / "vpd_pg89";
+  if (const auto page = readSysfsAttribute(informationPage)) {
+    drive.source = IdentitySource::ataIdentifyVpd;
+    drive.identity = parsedFile(informationPage, *page, parseAtaInformationPage);
+    return;
+  }
+  const bool ata = isAta(device);
+  const std::string whyNotAsked = ata ? identifyThroughDevice(drive, identify) : "";
+  if (ata && whyNotAsked.empty()) return;
+  readInquiry(drive, device, ata, whyNotAsked);
 }
 
 // One drive read by read, or its error when a file of it cannot be read.
@@ -93,7 +104,7 @@ ScannedDrive scanned(const fs::path& entry, Read read) {
   drive.device = entry.filename().string();
   try {
     read(drive);
-  } catch (const std::exception& error) {
+  } catch (const HostError& error) {
     drive.identity = {};
     drive.truncation.clear();
     drive.error = error.what();
@@ -101,11 +112,9 @@ ScannedDrive scanned(const fs::path& entry, Read read) {
   return drive;
 }
 
-}  // namespace
-
-std::vector<ScannedDrive> scanDrives(const fs::path& root, const AtaIdentifier& identify) {
-  if (!fs::is_directory(root))
-    throw HostError(ExitCode::input, root.string() + ": no sysfs tree there");
+std::vector<ScannedDrive> scanTree(const fs::path& root, const AtaIdentifier& identify) {
+  std::error_code error;
+  if (!fs::is_directory(root, error)) throw HostError::io(root.string(), "no sysfs tree there");
   std::vector<ScannedDrive> drives;
   for (const fs::path& controller : naturallySorted(root / "class" / "nvme")) {
     drives.push_back(
@@ -114,12 +123,25 @@ std::vector<ScannedDrive> scanDrives(const fs::path& root, const AtaIdentifier& 
   // Only SCSI devices have a rev; NVMe namespaces, loop and virtio disks do not.
   for (const fs::path& block : naturallySorted(root / "block")) {
     const fs::path device = block / "device";
-    std::error_code error;
     if (!fs::exists(device / "rev", error)) continue;
     drives.push_back(
         scanned(block, [&](ScannedDrive& drive) { readScsi(drive, device, identify); }));
   }
   return drives;
+}
+
+}  // namespace
+
+bool scansSysfs() { return true; }
+
+std::string scanPlaces(const ScanRequest& request) {
+  return request.sysfsRoot.empty() ? kOwnTree : request.sysfsRoot.string();
+}
+
+std::vector<ScannedDrive> scanDrives(const ScanRequest& request) {
+  if (!request.sysfsRoot.empty()) return scanTree(request.sysfsRoot, request.identify);
+  return scanTree(kOwnTree, request.identify ? request.identify
+                                             : AtaIdentifier(identifyThroughPassThrough));
 }
 
 }  // namespace fwhost

@@ -8,11 +8,11 @@
 #include <cstring>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 
-#include "host/discovery/PhysicalDrives.h"
+#include "host/discovery/DriveScan.h"
 #include "host/discovery/StorageQueries.h"
+#include "host/error/HostError.h"
 
 namespace fwhost {
 namespace {
@@ -126,15 +126,23 @@ std::optional<ScannedDrive> identify(HANDLE drive, const std::wstring& path,
     }
     scanned.source = IdentitySource::storageDescriptor;
     scanned.identity = {descriptor.product, descriptor.serial, descriptor.revision};
-  } catch (const std::invalid_argument& error) {
-    scanned.error = "\\\\.\\" + name + ": " + error.what();
+  } catch (const HostError& error) {
+    scanned.error = error.about("\\\\.\\" + name).what();
   }
   return scanned;
 }
 
 }  // namespace
 
-std::vector<ScannedDrive> scanPhysicalDrives() {
+bool scansSysfs() { return false; }
+
+std::string scanPlaces(const ScanRequest&) { return "\\\\.\\PhysicalDrive*"; }
+
+// Opens PhysicalDrive0, 1, ... (at most 64) until one is missing, with no access rights, which
+// queries need none of. NVMe drives give their Identify Controller data, ATA drives their
+// IDENTIFY DEVICE data where the pass-through is allowed (administrators), others what their
+// device descriptor holds. A drive that does not answer its queries is left out.
+std::vector<ScannedDrive> scanDrives(const ScanRequest&) {
   std::vector<ScannedDrive> drives;
   for (int number = 0; number < kMostDrives; ++number) {
     const std::string name = "PhysicalDrive" + std::to_string(number);

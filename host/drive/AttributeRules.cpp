@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "host/plan/WriteDecision.h"
+#include "host/drive/DriveInput.h"
 #include "host/error/HostError.h"
 
 namespace fwhost {
@@ -12,10 +12,8 @@ using nlohmann::json;
 
 const char* const kIdentityKeys[] = {"ModelNumber", "SerialNumber", "Firmware"};
 
-AttributeRule readRule(const json& entry, const std::string& origin) {
-  const auto refuse = [&](const std::string& what) {
-    throw HostError(ExitCode::input, origin + what);
-  };
+AttributeRule readRule(const json& entry) {
+  const auto refuse = [](const std::string& what) { throw HostError::invalidInput("", what); };
   if (!entry.is_object() || !entry.contains("set") || !entry.at("set").is_object()) {
     refuse("is no object with a \"set\" object");
   }
@@ -53,29 +51,26 @@ std::vector<AttributeRule> readAttributeRules(const std::string& path) {
   } catch (const json::parse_error& error) {
     // what() opens with the library's own tag, then the reason with line and column.
     const std::string reason = error.what();
-    throw HostError(ExitCode::input, path + ": not JSON: " + reason.substr(reason.find(']') + 2) +
-                                         " (byte " + std::to_string(error.byte) + ")");
+    throw HostError::invalidInput(path, "not JSON: " + reason.substr(reason.find(']') + 2) +
+                                            " (byte " + std::to_string(error.byte) + ")");
   }
-  if (!document.is_array()) throw HostError(ExitCode::input, path + ": expected a list of rules");
+  if (!document.is_array()) throw HostError::invalidInput(path, "expected a list of rules");
   std::vector<AttributeRule> rules;
   for (size_t i = 0; i < document.size(); ++i) {
     try {
-      rules.push_back(readRule(document[i], path + ": rule " + std::to_string(i + 1) + ": "));
+      rules.push_back(readRule(document[i]));
     } catch (const HostError& error) {
-      if (error.code() == ExitCode::input) throw;
-      throw HostError(ExitCode::input,
-                      path + ": rule " + std::to_string(i + 1) + ": " + error.what());
+      // A malformed setting is the file's fault here, not the command line's.
+      throw HostError::invalidInput(path + ": rule " + std::to_string(i + 1), error.what());
     }
   }
   return rules;
 }
 
-const AttributeRule* findRule(const std::vector<AttributeRule>& rules,
-                              const DriveIdentity& identity) {
+const AttributeRule* findRule(const std::vector<AttributeRule>& rules, std::string_view model,
+                              std::string_view serial) {
   for (const AttributeRule& rule : rules) {
-    if (globMatches(rule.modelGlob, identity.model) &&
-        globMatches(rule.serialGlob, identity.serial))
-      return &rule;
+    if (globMatches(rule.modelGlob, model) && globMatches(rule.serialGlob, serial)) return &rule;
   }
   return nullptr;
 }

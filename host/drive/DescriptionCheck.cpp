@@ -12,9 +12,19 @@
 namespace fwhost {
 namespace {
 
+namespace pt = boost::property_tree;
+
 // The attributes the plug-in's update rules read; it matches them ignoring letter case.
 const char* const kRuleKeys[] = {"ModelNumber", "SerialNumber", "Product",
                                  "Firmware",    "OEM",          "ConfigID"};
+
+// One Property of the description, as its XML attributes give it.
+struct PropertyRecord {
+  std::string key;
+  std::string category;
+  std::string type;
+  std::string value;
+};
 
 // Insertions, deletions and substitutions, ASCII letter case ignored.
 size_t editDistance(const std::string& a, const std::string& b) {
@@ -40,10 +50,76 @@ bool looksLike(const std::string& key, const std::string& ruleKey) {
 
 bool isBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 
+bool isRuleKey(const std::string& key) {
+  return std::any_of(std::begin(kRuleKeys), std::end(kRuleKeys),
+                     [&](const char* ruleKey) { return sameKey(key, ruleKey); });
+}
+
+// The Properties of the first top-level element, the only one the plug-in reads, when it is
+// an element the plug-in takes attributes from.
+std::vector<PropertyRecord> readProperties(const pt::ptree& document,
+                                           std::vector<std::string>& warnings) {
+  std::vector<PropertyRecord> records;
+  if (document.empty()) return records;
+  const auto& [element, children] = document.front();
+  if (element != "Object" && element != "Message") {
+    warnings.push_back("the plug-in reads attributes from an Object, not from " + element);
+    return records;
+  }
+  for (const auto& [name, property] : children) {
+    if (name != "Property") continue;
+    records.push_back({property.get("<xmlattr>.name", ""), property.get("<xmlattr>.category", ""),
+                       property.get("<xmlattr>.type", ""), property.get("<xmlattr>.value", "")});
+  }
+  return records;
+}
+
+// Whether the plug-in keeps the Property; a warning says why not, or what slip its value has.
+bool kept(const PropertyRecord& record, std::vector<std::string>& warnings) {
+  const std::string skipped = "Property " + record.key + " is skipped by the plug-in: ";
+  if (record.category != "attribute") {
+    warnings.push_back(skipped + "its category is \"" + record.category + "\", not \"attribute\"");
+    return false;
+  }
+  if (!isKnownType(record.type)) {
+    warnings.push_back(skipped + "it reads no type \"" + record.type + "\"");
+    return false;
+  }
+  const std::string& value = record.value;
+  if (!value.empty() && (isBlank(value.front()) || isBlank(value.back()))) {
+    warnings.push_back(record.key + ": the value \"" + value + "\" has white space at " +
+                       (isBlank(value.front()) ? "its start" : "its end"));
+  }
+  return true;
+}
+
+void warnOfNearMisses(const std::vector<PropertyRecord>& kept, std::vector<std::string>& warnings) {
+  for (const PropertyRecord& record : kept) {
+    if (isRuleKey(record.key)) continue;
+    for (const char* ruleKey : kRuleKeys) {
+      if (looksLike(record.key, ruleKey))
+        warnings.push_back(record.key + ": did you mean " + ruleKey + "?");
+    }
+  }
+}
+
+// Each rule attribute's value, the later one when given twice, as the plug-in takes it.
+void readRuleAttributes(const std::vector<PropertyRecord>& kept, DescriptionCheck& check) {
+  for (const char* ruleKey : kRuleKeys) {
+    const auto given = [&](const PropertyRecord& record) { return sameKey(record.key, ruleKey); };
+    const auto found = std::find_if(kept.rbegin(), kept.rend(), given);
+    if (found == kept.rend()) {
+      check.warnings.push_back("no " + std::string(ruleKey) +
+                               " attribute, which the update rules read");
+    } else {
+      check.ruleAttributes[ruleKey] = found->value;
+    }
+  }
+}
+
 }  // namespace
 
 DescriptionCheck checkDescription(const std::string& xml) {
-  namespace pt = boost::property_tree;
   DescriptionCheck check;
   pt::ptree document;
   try {
@@ -53,49 +129,12 @@ DescriptionCheck checkDescription(const std::string& xml) {
     check.unreadable = "line " + std::to_string(error.line()) + ": " + error.message();
     return check;
   }
-  const auto warn = [&](const std::string& warning) { check.warnings.push_back(warning); };
-  std::vector<std::string> keys, values;  // of the Properties the plug-in keeps
-  // Like the plug-in, only the first top-level element counts.
-  static const pt::ptree none;
-  const bool readable = !document.empty() &&
-                        (document.front().first == "Object" || document.front().first == "Message");
-  if (!document.empty() && !readable)
-    warn("the plug-in reads attributes from an Object, not from " + document.front().first);
-  for (const auto& [name, property] : readable ? document.front().second : none) {
-    if (name != "Property") continue;
-    const std::string key = property.get("<xmlattr>.name", "");
-    const std::string category = property.get("<xmlattr>.category", "");
-    const std::string type = property.get("<xmlattr>.type", "");
-    const std::string value = property.get("<xmlattr>.value", "");
-    if (category != "attribute") {
-      warn("Property " + key + " is skipped by the plug-in: its category is \"" + category +
-           "\", not \"attribute\"");
-    } else if (!isKnownType(type)) {
-      warn("Property " + key + " is skipped by the plug-in: it reads no type \"" + type + "\"");
-    } else {
-      keys.push_back(key);
-      values.push_back(value);
-      if (!value.empty() && (isBlank(value.front()) || isBlank(value.back())))
-        warn(key + ": the value \"" + value + "\" has white space at " +
-             (isBlank(value.front()) ? "its start" : "its end"));
-    }
+  std::vector<PropertyRecord> keptRecords;
+  for (PropertyRecord& record : readProperties(document, check.warnings)) {
+    if (kept(record, check.warnings)) keptRecords.push_back(std::move(record));
   }
-  for (const std::string& key : keys) {
-    const auto known = [&](const char* ruleKey) { return sameKey(key, ruleKey); };
-    if (std::any_of(std::begin(kRuleKeys), std::end(kRuleKeys), known)) continue;
-    for (const char* ruleKey : kRuleKeys) {
-      if (looksLike(key, ruleKey)) warn(key + ": did you mean " + ruleKey + "?");
-    }
-  }
-  for (const char* ruleKey : kRuleKeys) {
-    const auto given = [&](const std::string& key) { return sameKey(key, ruleKey); };
-    const auto found = std::find_if(keys.rbegin(), keys.rend(), given);  // the later one wins
-    if (found == keys.rend()) {
-      warn("no " + std::string(ruleKey) + " attribute, which the update rules read");
-    } else {
-      check.ruleAttributes[ruleKey] = values[keys.rend() - found - 1];
-    }
-  }
+  warnOfNearMisses(keptRecords, check.warnings);
+  readRuleAttributes(keptRecords, check);
   return check;
 }
 

@@ -1,7 +1,7 @@
 // What fwhost can tell about a drive description before the plug-in reads it: the slips the
 // plug-in's lenient reader passes over in silence.
-#ifndef FWHOST_DESCRIPTIONCHECK_H
-#define FWHOST_DESCRIPTIONCHECK_H
+#ifndef FWHOST_DRIVE_DESCRIPTIONCHECK_H
+#define FWHOST_DRIVE_DESCRIPTIONCHECK_H
 
 #include <map>
 #include <string>

@@ -60,13 +60,13 @@ void DriveDescription::set(const std::string& setting) {
   const std::string key = name.substr(0, colon);
   const std::string type = colon == std::string::npos ? "string" : name.substr(colon + 1);
   if (equals == std::string::npos || key.empty()) {
-    throw HostError(ExitCode::usage, "--set " + setting + ": expected Key=Value or Key:type=Value");
+    throw HostError::usage("--set " + setting + ": expected Key=Value or Key:type=Value");
   }
   if (!isKnownType(type)) {
     std::string known;
     for (const char* each : kTypes) known += (known.empty() ? "" : ", ") + std::string(each);
-    throw HostError(ExitCode::usage,
-                    "--set " + setting + ": unknown type " + type + " (one of " + known + ")");
+    throw HostError::usage("--set " + setting + ": unknown type " + type + " (one of " + known +
+                           ")");
   }
   set(key, type, setting.substr(equals + 1));
 }

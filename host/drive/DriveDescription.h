@@ -1,6 +1,6 @@
 // A drive description built from Key=Value settings and written as the XML a plug-in reads.
-#ifndef FWHOST_DRIVEDESCRIPTION_H
-#define FWHOST_DRIVEDESCRIPTION_H
+#ifndef FWHOST_DRIVE_DRIVEDESCRIPTION_H
+#define FWHOST_DRIVE_DRIVEDESCRIPTION_H
 
 #include <string>
 #include <string_view>

@@ -1,17 +1,16 @@
 // Where map and plan take their drive description from: a file, standard input ("-") or
-// --set settings.
-#ifndef FWHOST_DRIVEINPUT_H
-#define FWHOST_DRIVEINPUT_H
+// Key=Value settings.
+#ifndef FWHOST_DRIVE_DRIVEINPUT_H
+#define FWHOST_DRIVE_DRIVEINPUT_H
 
 #include <string>
 #include <vector>
-
-#include <CLI/CLI.hpp>
 
 #include "host/drive/DriveDescription.h"
 
 namespace fwhost {
 
+// What the command line names: a file, or settings.
 struct DriveInput {
   std::string file;
   std::vector<std::string> settings;
@@ -23,11 +22,9 @@ struct DriveText {
   std::string xml;
 };
 
-// --set Key=Value or Key:type=Value, repeatable, one setting each.
-void addSettingsOption(CLI::App& command, std::vector<std::string>& settings);
-
-// FILE|- as a positional argument, and --set.
-void addDriveOptions(CLI::App& command, DriveInput& input);
+// The whole file, or all of standard input for "-"; HostError naming the file: io when it
+// cannot be read, invalidInput when it is a folder.
+std::string readInput(const std::string& path);
 
 // A description built from the settings; HostError (usage) for a malformed one.
 DriveDescription describe(const std::vector<std::string>& settings);

@@ -1,15 +1,15 @@
 #include "host/plan/PlanWriter.h"
 
 #include <algorithm>
-#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <system_error>
+#include <vector>
 
-#include "host/plugin/Answer.h"
-#include "host/plan/WriteDecision.h"
 #include "host/error/HostError.h"
-#include "host/plan/Sha256.h"
+#include "host/output/Output.h"
+#include "host/plan/WriteDecision.h"
 #include "host/platform/SafeWrite.h"
 
 namespace fwhost {
@@ -18,75 +18,21 @@ namespace {
 namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
 
-struct PlannedFile {
-  fs::path path;
-  std::string bytes;
-  std::string sha256;
+// One file of the plan with what its write does.
+struct Step {
+  PlanFile file;
   WriteStep step = WriteStep::write;
 };
 
-PlannedFile plannedFile(fs::path path, std::string bytes) {
-  std::string sha256 = sha256Hex(bytes);
-  return {std::move(path), std::move(bytes), std::move(sha256)};
-}
+using Steps = std::vector<Step>;
 
-std::string utcNow() {
-  const std::time_t now = std::time(nullptr);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", std::gmtime(&now));
-  return text;
-}
-
-Json manifestOf(const Plugin& plugin, const MappedDrive& mapped, const Json& packages) {
-  Json drive = Json::object();
-  for (const char* key : {"ModelNumber", "SerialNumber", "Firmware"}) {
-    const auto found = mapped.ruleAttributes.find(key);
-    drive[key] = found == mapped.ruleAttributes.end() ? Json(nullptr) : Json(found->second);
-  }
-  return {{"fwhost", FWHOST_VERSION},
-          {"created", utcNow()},
-          {"plugin", {{"path", plugin.path().u8string()}, {"version", pluginVersion(plugin)}}},
-          {"drive", drive},
-          {"verdict", verdictName(mapped.answer.verdict)},
-          {"status", mapped.answer.status},
-          {"destination", mapped.answer.destination},
-          {"packages", packages}};
-}
-
-// The packages in flash order, then SHA256SUMS, then manifest.json.
-std::vector<PlannedFile> planFiles(const Plugin& plugin, const MappedDrive& mapped,
-                                   const fs::path& directory) {
-  if (mapped.answer.packages.empty()) {
-    throw HostError(ExitCode::plugin, plugin.path().u8string() +
-                                          ": answered inconsistently (an update without packages)");
-  }
-  std::vector<PlannedFile> files;
-  Json packages = Json::array();
-  std::string sums;
-  for (const std::string& name : mapped.answer.packages) {
-    std::string bytes = isPlainFileName(name) ? plugin.image(name) : std::string();
-    if (bytes.empty()) {
-      throw HostError(ExitCode::plugin, plugin.path().u8string() +
-                                            ": answered inconsistently (package " + name +
-                                            " cannot be fetched)");
-    }
-    const std::string file = name + ".bin";
-    files.push_back(plannedFile(directory / fs::u8path(file), std::move(bytes)));
-    packages.push_back({{"order", packages.size() + 1},
-                        {"name", name},
-                        {"file", file},
-                        {"size", files.back().bytes.size()},
-                        {"sha256", files.back().sha256}});
-    sums += files.back().sha256 + "  " + file + '\n';
-  }
-  files.push_back(plannedFile(directory / "SHA256SUMS", sums));
-  files.push_back(plannedFile(directory / "manifest.json",
-                              manifestOf(plugin, mapped, packages).dump(2) + '\n'));
-  return files;
+// Whether any of the steps writes: the packages and their sums change when one does.
+bool anyWrites(Steps::const_iterator first, Steps::const_iterator last) {
+  return std::any_of(first, last, [](const Step& step) { return step.step == WriteStep::write; });
 }
 
 // The manifest already there, when it differs from the planned one only in when it was made.
-std::optional<std::string> sameManifest(const PlannedFile& manifest) {
+std::optional<std::string> sameManifest(const PlanFile& manifest) {
   if (inspectPath(manifest.path).kind != PathKind::regularFile) return std::nullopt;
   std::ifstream file(manifest.path, std::ios::binary);
   std::string existing{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
@@ -97,61 +43,80 @@ std::optional<std::string> sameManifest(const PlannedFile& manifest) {
   return existing;
 }
 
-const char* stepWords(const PlannedFile& file, bool dryRun) {
-  if (file.step == WriteStep::keep) return "kept";
+// The same plan made earlier keeps its manifest, unless the packages change under it; another
+// manifest is replaced only with --force.
+Step manifestStep(PlanFile manifest, bool packagesChange, OtherBytes otherBytes) {
+  const std::optional<std::string> existing = sameManifest(manifest);
+  if (existing && !packagesChange) return {withBytes(manifest, *existing), WriteStep::keep};
+  if (existing) return {std::move(manifest), WriteStep::write};
+  const WriteStep step = decideWrite(manifest.path, manifest.bytes, otherBytes);
+  return {std::move(manifest), step};
+}
+
+Step decidedStep(PlanFile file, OtherBytes otherBytes) {
+  const WriteStep step = decideWrite(file.path, file.bytes, otherBytes);
+  return {std::move(file), step};
+}
+
+// Every file in the order it is written, taken out of plan, with what its write does; decided
+// before any write.
+Steps decideSteps(Plan& plan, bool force) {
+  const OtherBytes otherBytes = force ? OtherBytes::replace : OtherBytes::refuse;
+  Steps steps;
+  for (PlanFile& file : plan.packages) steps.push_back(decidedStep(std::move(file), otherBytes));
+  steps.push_back(decidedStep(std::move(plan.sums), otherBytes));
+  const bool packagesChange = anyWrites(steps.begin(), steps.end());
+  steps.push_back(manifestStep(std::move(plan.manifest), packagesChange, otherBytes));
+  return steps;
+}
+
+// Until the packages are all in place, no manifest may claim a complete plan.
+void removeStaleManifest(const Steps& steps) {
+  const fs::path& manifest = steps.back().file.path;
+  std::error_code error;
+  if (anyWrites(steps.begin(), steps.end() - 1) && !fs::remove(manifest, error) && error)
+    throw HostError::io(manifest.u8string(), "cannot remove: " + error.message());
+}
+
+const char* stepWords(WriteStep step, bool dryRun) {
+  if (step == WriteStep::keep) return "kept";
   return dryRun ? "would write" : "wrote";
+}
+
+std::string heading(const Plan& plan) {
+  return "update to " + plan.destination + ": " + std::to_string(plan.packages.size()) +
+         " packages, " + std::to_string(plan.bytes) + " bytes, into " +
+         plan.directory.u8string();
 }
 
 }  // namespace
 
-Json writePlan(const Plugin& plugin, const MappedDrive& mapped, const fs::path& directory,
-               const PlanWrite& how, const std::function<void(const std::string&)>& line) {
-  const MappingAnswer& answer = mapped.answer;
-  std::vector<PlannedFile> files = planFiles(plugin, mapped, directory);
-  prepareFolder(directory, false);
-  PlannedFile& manifest = files.back();
-  for (PlannedFile& file : files) {
-    if (&file != &manifest) file.step = decideWrite(file.path, file.bytes, how.force);
-  }
-  const bool packagesChange =
-      std::any_of(files.begin(), files.end() - 1,
-                  [](const PlannedFile& file) { return file.step == WriteStep::write; });
-  // The same plan made earlier: its manifest stays, or is made anew after the packages.
-  if (auto existing = sameManifest(manifest); existing && !packagesChange) {
-    manifest = plannedFile(manifest.path, std::move(*existing));
-    manifest.step = WriteStep::keep;
-  } else if (!existing) {
-    manifest.step = decideWrite(manifest.path, manifest.bytes, how.force);
-  }
-  uint64_t total = 0;
-  for (size_t i = 0; i < answer.packages.size(); ++i) total += files[i].bytes.size();
-  const std::string heading = "update to " + answer.destination + ": " +
-                              std::to_string(answer.packages.size()) + " packages, " +
-                              std::to_string(total) + " bytes, into " + directory.u8string();
-  line(heading);
+Json writePlan(Plan plan, const PlanWrite& how, const PlanLines& line) {
+  checkFolder(plan.directory);
+  const Json summary = {{"packages", plan.packages.size()},
+                        {"bytes", plan.bytes},
+                        {"directory", plan.directory.u8string()},
+                        {"dry_run", how.dryRun}};
+  const std::string head = heading(plan);
+  const Steps steps = decideSteps(plan, how.force);
+  line(head);
   if (!how.dryRun) {
-    prepareFolder(directory, true);
-    // Until the packages are all in place, no manifest may claim a complete plan.
-    std::error_code error;
-    if (packagesChange && !fs::remove(manifest.path, error) && error)
-      throw HostError(ExitCode::input,
-                      manifest.path.u8string() + ": cannot remove: " + error.message());
+    makeFolder(plan.directory);
+    removeStaleManifest(steps);
   }
   Json written = Json::array();
-  for (const PlannedFile& file : files) {
-    if (file.step == WriteStep::write && !how.dryRun) writeFileSafely(file.path, file.bytes);
-    const char* words = stepWords(file, how.dryRun);
+  for (const auto& [file, step] : steps) {
+    if (step == WriteStep::write && !how.dryRun) writeFileSafely(file.path, file.bytes);
+    const char* words = stepWords(step, how.dryRun);
     line(words + (" " + fileLine(file.path.u8string(), file.bytes.size(), file.sha256)));
     written.push_back({{"file", file.path.u8string()},
                        {"size", file.bytes.size()},
                        {"sha256", file.sha256},
                        {"action", words}});
   }
-  return {{"packages", answer.packages.size()},
-          {"bytes", total},
-          {"directory", directory.u8string()},
-          {"dry_run", how.dryRun},
-          {"files", written}};
+  Json result = summary;
+  result["files"] = written;
+  return result;
 }
 
 }  // namespace fwhost

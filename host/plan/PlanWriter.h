@@ -1,16 +1,15 @@
-// Writing a drive's update plan into a folder: every package in flash order, SHA256SUMS and,
+// Writing a drive's update plan into its folder: every package in flash order, SHA256SUMS and,
 // last, manifest.json, so that a folder with a manifest holds a complete plan. Shared by plan
 // and scan --plan.
-#ifndef FWHOST_PLANWRITER_H
-#define FWHOST_PLANWRITER_H
+#ifndef FWHOST_PLAN_PLANWRITER_H
+#define FWHOST_PLAN_PLANWRITER_H
 
-#include <filesystem>
 #include <functional>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
-#include "host/commands/Commands.h"
+#include "host/plan/Plan.h"
 
 namespace fwhost {
 
@@ -19,13 +18,13 @@ struct PlanWrite {
   bool force = false;   // replace files that hold other bytes
 };
 
-// Writes the plan of a drive whose verdict is update available into directory, made when
-// missing; a file that already holds its bytes is kept. line gets the heading first, then one
-// line per file once it is in place. Answers {"packages", "bytes", "directory", "dry_run",
-// "files"}; HostError as the writes and the plug-in's answers fail.
-nlohmann::ordered_json writePlan(const Plugin& plugin, const MappedDrive& mapped,
-                                 const std::filesystem::path& directory, const PlanWrite& how,
-                                 const std::function<void(const std::string&)>& line);
+// Gets the heading first, then one line per file once it is in place.
+using PlanLines = std::function<void(const std::string& line)>;
+
+// Writes the plan into its folder, made when missing; a file that already holds its bytes is
+// kept. Answers {"packages", "bytes", "directory", "dry_run", "files"}; HostError as the
+// checks and writes fail, every check before the first write.
+nlohmann::ordered_json writePlan(Plan plan, const PlanWrite& how, const PlanLines& line);
 
 }  // namespace fwhost
 

@@ -32,13 +32,13 @@ std::string sha256Hex(std::string_view bytes) {
 std::string sha256OfFile(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file)
-    throw HostError(ExitCode::input, path.u8string() + ": cannot read: " + std::strerror(errno));
+    throw HostError::io(path.u8string(), std::string("cannot read: ") + std::strerror(errno));
   Sha256Engine engine;
   char chunk[65536];
   while (file.read(chunk, sizeof chunk) || file.gcount() > 0)
     engine.add(std::string_view(chunk, static_cast<size_t>(file.gcount())));
   if (file.bad())
-    throw HostError(ExitCode::input, path.u8string() + ": cannot read: " + std::strerror(errno));
+    throw HostError::io(path.u8string(), std::string("cannot read: ") + std::strerror(errno));
   return hex(engine.finish());
 }
 

@@ -80,7 +80,7 @@ class Descriptor {
 
 // Captures errno, so call it before anything that may change errno.
 HostError failure(const fs::path& path, const std::string& doing) {
-  return HostError(ExitCode::input, path.u8string() + ": " + doing + ": " + std::strerror(errno));
+  return HostError::io(path.u8string(), doing + ": " + std::strerror(errno));
 }
 
 const char* describe(mode_t mode) {
@@ -155,7 +155,7 @@ void writeFileSafely(const fs::path& path, std::string_view bytes) {
     for (int attempt = 0; attempt < 100 && !file; ++attempt) {
       temporary = temporaryBeside(path).u8string();
       if (temporary.size() >= sizeof pendingTemporary) {
-        throw HostError(ExitCode::input, path.u8string() + ": the path is too long");
+        throw HostError::io(path.u8string(), "the path is too long");
       }
       file = Descriptor(
           ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));

@@ -1,8 +1,8 @@
 #include <openssl/evp.h>
 
 #include <new>
-#include <stdexcept>
 
+#include "host/error/HostError.h"
 #include "host/platform/Sha256Engine.h"
 
 namespace fwhost {
@@ -23,14 +23,14 @@ Sha256Engine::~Sha256Engine() = default;
 
 void Sha256Engine::add(std::string_view bytes) {
   if (EVP_DigestUpdate(state_->context.get(), bytes.data(), bytes.size()) != 1)
-    throw std::runtime_error("SHA-256 through libcrypto failed");
+    throw HostError::internal("SHA-256 through libcrypto failed");
 }
 
 Sha256Engine::Digest Sha256Engine::finish() {
   Digest digest;
   unsigned int size = 0;
   if (EVP_DigestFinal_ex(state_->context.get(), digest.data(), &size) != 1 || size != digest.size())
-    throw std::runtime_error("SHA-256 through libcrypto failed");
+    throw HostError::internal("SHA-256 through libcrypto failed");
   return digest;
 }
 

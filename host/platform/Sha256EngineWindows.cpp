@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <stdexcept>
 #include <string>
 
+#include "host/error/HostError.h"
 #include "host/platform/Sha256Engine.h"
 
 namespace fwhost {
@@ -16,8 +16,8 @@ void check(NTSTATUS status, const char* call) {
   if (!BCRYPT_SUCCESS(status)) {
     char code[16];
     std::snprintf(code, sizeof code, "0x%08lx", static_cast<unsigned long>(status));
-    throw std::runtime_error(std::string("SHA-256 through CNG failed: ") + call + " answered " +
-                             code);
+    throw HostError::internal(std::string("SHA-256 through CNG failed: ") + call + " answered " +
+                              code);
   }
 }
 

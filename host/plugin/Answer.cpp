@@ -57,8 +57,7 @@ std::vector<AnswerProperty> readAnswer(const std::string& document, const std::s
     std::istringstream stream(document);
     pt::read_xml(stream, tree);
   } catch (const pt::xml_parser_error& error) {
-    throw HostError(ExitCode::plugin,
-                    origin + ": answered a document that is not XML (" + error.message() + ")");
+    throw HostError::unreadableAnswer(origin, error.message());
   }
   std::vector<AnswerProperty> properties;
   const auto object = tree.get_child_optional("Object");
@@ -79,8 +78,7 @@ MappingAnswer readMappingAnswer(const std::string& document, const std::string& 
     if (status == std::to_string(each.status)) verdict = &each;
   }
   if (verdict == nullptr) {
-    throw HostError(ExitCode::plugin,
-                    origin + ": answered inconsistently (Status \"" + status + "\" is no verdict)");
+    throw HostError::inconsistentAnswer(origin, "Status \"" + status + "\" is no verdict");
   }
   MappingAnswer answer;
   answer.status = verdict->status;

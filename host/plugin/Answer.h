@@ -1,6 +1,6 @@
 // The plug-in's answer documents read back into values, and the mapping answer as JSON.
-#ifndef FWHOST_ANSWER_H
-#define FWHOST_ANSWER_H
+#ifndef FWHOST_PLUGIN_ANSWER_H
+#define FWHOST_PLUGIN_ANSWER_H
 
 #include <cstdint>
 #include <string>
@@ -28,11 +28,11 @@ struct MappingAnswer {
   std::vector<std::string> packages;  // in flash order
 };
 
-// The Properties of the document's root Object, in document order; HostError (plugin) naming
-// origin when the document is not XML.
+// The Properties of the document's root Object, in document order; HostError
+// (inconsistentAnswer) naming origin when the document is not XML.
 std::vector<AnswerProperty> readAnswer(const std::string& document, const std::string& origin);
 
-// HostError (plugin) naming origin when the document lacks a known verdict.
+// HostError (inconsistentAnswer) naming origin when the document lacks a known verdict.
 MappingAnswer readMappingAnswer(const std::string& document, const std::string& origin);
 
 // "no update offered" (the plug-in answers it for every drive it does not update, so it

@@ -1,9 +1,11 @@
 #include "host/plugin/Plugin.h"
 
 #include <cstdint>
+#include <system_error>
 #include <utility>
 
 #include "host/error/HostError.h"
+#include "host/plugin/Answer.h"
 #include "host/plugin/PluginLog.h"
 
 namespace fwhost {
@@ -24,8 +26,9 @@ void resolve(const PluginLibrary& library, const std::filesystem::path& path, co
              Export& function) {
   function = reinterpret_cast<Export>(library.symbol(name));
   if (function == nullptr) {
-    throw HostError(ExitCode::input,
-                    path.u8string() + ": not a firmware provider plug-in (no export " + name + ")");
+    throw HostError::unusablePlugin(path.u8string(),
+                                    std::string("not a firmware provider plug-in (no export ") +
+                                        name + ")");
   }
 }
 
@@ -46,23 +49,19 @@ Reply negotiate(const std::filesystem::path& path, bool verbose, Call call) {
       return {code, std::move(buffer)};
     }
     if (code == FWPROVIDER_INVALID_ARGUMENTS) return {code, {}};
-    throw HostError(ExitCode::plugin, path.u8string() + ": answered inconsistently (code " +
-                                          std::to_string(code) + ", length " +
-                                          std::to_string(length) + " for a buffer of " +
-                                          std::to_string(buffer.size()) + ")");
+    throw HostError::inconsistentAnswer(
+        path.u8string(), "code " + std::to_string(code) + ", length " + std::to_string(length) +
+                             " for a buffer of " + std::to_string(buffer.size()));
   }
-  throw HostError(ExitCode::plugin,
-                  path.u8string() + ": answered inconsistently (kept asking for a larger buffer)");
+  throw HostError::inconsistentAnswer(path.u8string(), "kept asking for a larger buffer");
 }
 
-// A text answer: the reported length counts a NUL that must be there.
-std::string text(const std::filesystem::path& path, Reply reply, const std::string& refusal) {
-  if (reply.code == FWPROVIDER_INVALID_ARGUMENTS) {
-    throw HostError(ExitCode::plugin, refusal + " (36: invalid arguments)");
-  }
+// A text answer: the reported length counts a NUL that must be there. refusal is what a 36
+// means, as HostError (pluginRefused).
+std::string text(const std::filesystem::path& path, Reply reply, const HostError& refusal) {
+  if (reply.code == FWPROVIDER_INVALID_ARGUMENTS) throw refusal;
   if (reply.bytes.empty() || reply.bytes.back() != '\0') {
-    throw HostError(ExitCode::plugin,
-                    path.u8string() + ": answered inconsistently (text without its NUL)");
+    throw HostError::inconsistentAnswer(path.u8string(), "text without its NUL");
   }
   reply.bytes.pop_back();
   return reply.bytes;
@@ -81,10 +80,11 @@ Plugin::Plugin(const std::filesystem::path& path, bool verbose)
       verbose_(verbose),
       library_(load(path_, verbose)) {
   if (!library_.loaded()) {
-    throw HostError(ExitCode::input,
-                    std::filesystem::exists(path)
-                        ? path.u8string() + ": cannot load the plug-in: " + library_.error()
-                        : path.u8string() + ": no such plug-in");
+    std::error_code error;
+    throw HostError::unusablePlugin(path.u8string(),
+                                    std::filesystem::exists(path, error)
+                                        ? "cannot load the plug-in: " + library_.error()
+                                        : "no such plug-in");
   }
   resolve(library_, path_, "GetTargetFirmwareMappingAttributes", mapping_);
   resolve(library_, path_, "GetFirmwareConfigurationAttributes", configuration_);
@@ -97,7 +97,9 @@ std::string Plugin::configuration() const {
                         [this](char* buffer, uint32_t* length) {
                           return configuration_(nullptr, 0, buffer, length);
                         }),
-              path_.u8string() + ": the plug-in refused to describe itself");
+              HostError::pluginRefused(path_.u8string(),
+                                       "the plug-in refused to describe itself (36: invalid "
+                                       "arguments)"));
 }
 
 std::string Plugin::mapping(const std::string& description, const std::string& origin) const {
@@ -107,7 +109,9 @@ std::string Plugin::mapping(const std::string& description, const std::string& o
                         [&](char* buffer, uint32_t* length) {
                           return mapping_(description.data(), size, buffer, length);
                         }),
-              origin + ": plug-in " + path_.u8string() + " refused this drive description");
+              HostError::pluginRefused(origin, "plug-in " + path_.u8string() +
+                                                   " refused this drive description (36: invalid "
+                                                   "arguments)"));
 }
 
 std::string Plugin::image(const std::string& name) const {
@@ -116,10 +120,17 @@ std::string Plugin::image(const std::string& name) const {
     return binary_(name.data(), size, reinterpret_cast<uint8_t*>(buffer), length);
   });
   if (reply.code != FWPROVIDER_OK) {
-    throw HostError(ExitCode::plugin, path_.u8string() + ": refused to hand out image " + name +
-                                          " (answered " + std::to_string(reply.code) + ")");
+    throw HostError::pluginRefused(path_.u8string(), "refused to hand out image " + name +
+                                                         " (answered " +
+                                                         std::to_string(reply.code) + ")");
   }
   return reply.bytes;
+}
+std::string Plugin::version() const {
+  for (const AnswerProperty& property : readAnswer(configuration(), path_.u8string())) {
+    if (property.name == "Version") return property.value;
+  }
+  return {};
 }
 
 }  // namespace fwhost

@@ -1,10 +1,10 @@
 #include "host/plugin/PluginLocation.h"
 
 #include <algorithm>
-#include <string>
+#include <system_error>
 
-#include "host/platform/ExecutableDirectory.h"
 #include "host/error/HostError.h"
+#include "host/platform/ExecutableDirectory.h"
 
 namespace fwhost {
 
@@ -23,14 +23,18 @@ std::vector<std::filesystem::path> pluginCandidates() {
 }
 
 std::filesystem::path defaultPluginPath() {
-  const auto candidates = pluginCandidates();
-  std::string tried;
-  for (const auto& candidate : candidates) {
-    if (std::filesystem::exists(candidate)) return candidate;
-    tried += (tried.empty() ? "" : ", ") + candidate.u8string();
+  std::vector<std::string> tried;
+  for (const auto& candidate : pluginCandidates()) {
+    std::error_code error;
+    if (std::filesystem::exists(candidate, error)) return candidate;
+    tried.push_back(candidate.u8string());
   }
-  throw HostError(ExitCode::input,
-                  "no plug-in found (looked for " + tried + "); use --plugin PATH");
+  throw HostError::noPluginFound(tried);
+}
+
+Plugin openPlugin(const PluginChoice& choice) {
+  return Plugin(choice.path.empty() ? defaultPluginPath() : std::filesystem::u8path(choice.path),
+                choice.verbose);
 }
 
 }  // namespace fwhost

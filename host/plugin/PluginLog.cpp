@@ -22,9 +22,8 @@ char printable(int byte) {
 
 PluginLog::PluginLog(bool verbose) : file_(openTemporaryFile()), verbose_(verbose) {
   if (!file_) {
-    throw HostError(
-        ExitCode::input,
-        std::string("cannot make a temporary file for the plug-in's log: ") + std::strerror(errno));
+    throw HostError::io("", std::string("cannot make a temporary file for the plug-in's log: ") +
+                                std::strerror(errno));
   }
   capture_.emplace(file_.get());
 }

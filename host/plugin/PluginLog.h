@@ -1,8 +1,8 @@
 // What the plug-in writes to stdout during one call: caught in a temporary file while this
 // object lives, then shown on stderr, bounded unless verbose (a 50 MB record stays off the
 // terminal). The file is never read into memory.
-#ifndef FWHOST_PLUGINLOG_H
-#define FWHOST_PLUGINLOG_H
+#ifndef FWHOST_PLUGIN_PLUGINLOG_H
+#define FWHOST_PLUGIN_PLUGINLOG_H
 
 #include <cstdio>
 #include <memory>
@@ -15,7 +15,7 @@ namespace fwhost {
 
 class PluginLog {
  public:
-  // HostError (input) when no temporary file can be made.
+  // HostError (io) when no temporary file can be made.
   explicit PluginLog(bool verbose);
   ~PluginLog();
   PluginLog(const PluginLog&) = delete;

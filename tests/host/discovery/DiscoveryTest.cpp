@@ -1,6 +1,5 @@
 // The parsers of identify pages on bytes laid out by hand, and the scan's use of the device seam.
 #include <algorithm>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -8,6 +7,7 @@
 
 #include "host/discovery/IdentifyPages.h"
 #include "host/discovery/NaturalOrder.h"
+#include "host/error/HostError.h"
 #include "tests/host/FakeSysfs.h"
 #if !defined(_WIN32)
 #include <unistd.h>
@@ -63,7 +63,7 @@ TEST(IdentifyPages, RefuseWhatIsNoIdentifyData) {
     try {
       row.parse(row.bytes);
       ADD_FAILURE() << "accepted";
-    } catch (const std::invalid_argument& error) {
+    } catch (const fwhost::HostError& error) {
       EXPECT_NE(std::string(error.what()).find(row.error), std::string::npos) << error.what();
     }
   }
@@ -88,7 +88,7 @@ TEST(SysfsScan, AnAtaDriveWithoutItsPageIsAskedThroughTheSeamOrMarkedTruncated) 
        {"QM SATA SSD 512GB", "S3Z9NB0K412345X", "BRHPS1"},
        ""},
       {[](const std::string&) -> std::string {
-         throw std::runtime_error("/dev/sdc: cannot open: Permission denied");
+         throw fwhost::HostError::io("/dev/sdc", "cannot open: Permission denied");
        },
        fwhost::IdentitySource::scsiInquiry,
        {"QM SATA SSD 256G", "QM24B0004", "HPS1"},
@@ -96,7 +96,7 @@ TEST(SysfsScan, AnAtaDriveWithoutItsPageIsAskedThroughTheSeamOrMarkedTruncated) 
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(fwhost::sourceName(row.source));
-    const auto drives = fwhost::scanDrives(root, row.identify);
+    const auto drives = fwhost::scanDrives({root, row.identify});
     ASSERT_EQ(drives.size(), 7u);
     const fwhost::ScannedDrive& sdc = drives[4];
     EXPECT_EQ(sdc.error, "");

@@ -1,11 +1,11 @@
 // Windows' storage-query answers, laid out byte by byte as the drivers return them.
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "host/discovery/StorageQueries.h"
+#include "host/error/HostError.h"
 
 namespace {
 
@@ -50,9 +50,9 @@ TEST(StorageQueriesTest, DeviceDescriptorsAndTheirRefusals) {
     EXPECT_EQ(parsed.serial, row.expected.serial);
   }
   // Cut short of its header, or of a text it points to.
-  EXPECT_THROW(fwhost::parseDeviceDescriptor(std::string(35, '\0')), std::invalid_argument);
+  EXPECT_THROW(fwhost::parseDeviceDescriptor(std::string(35, '\0')), fwhost::HostError);
   EXPECT_THROW(fwhost::parseDeviceDescriptor(descriptor(0x11, 36, 200, 0, "QM")),
-               std::invalid_argument);
+               fwhost::HostError);
 }
 
 // Identify Controller data behind the 48-byte protocol-data header, offset from byte 8.
@@ -81,7 +81,7 @@ TEST(StorageQueriesTest, NvmeIdentifyKeepsTheWholeStringsOrRefusesWhatIsCutShort
   EXPECT_EQ(identity.firmware, "BRHPS1");
   for (const std::string& bytes : {whole.substr(0, 47), whole.substr(0, 48 + 71),
                                    nvmeDescriptor(40, 64, identify.substr(0, 64))}) {
-    EXPECT_THROW(fwhost::parseNvmeIdentifyDescriptor(bytes), std::invalid_argument);
+    EXPECT_THROW(fwhost::parseNvmeIdentifyDescriptor(bytes), fwhost::HostError);
   }
 }
 
