@@ -1,6 +1,7 @@
 #include "host/commands/CommonOptions.h"
 
 #include "host/error/HostError.h"
+#include "host/output/Output.h"
 
 namespace fwhost {
 
