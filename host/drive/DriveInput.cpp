@@ -1,14 +1,12 @@
 #include "host/drive/DriveInput.h"
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <iterator>
 #include <system_error>
 
 #include "host/error/HostError.h"
+#include "host/platform/InputFile.h"
 
 namespace fwhost {
 
@@ -22,9 +20,7 @@ std::string readInput(const std::string& path) {
   if (std::filesystem::is_directory(native, error)) {
     throw HostError::invalidInput(path, "is a directory, not a drive description");
   }
-  std::ifstream file(native, std::ios::binary);
-  if (!file) throw HostError::io(path, std::string("cannot read: ") + std::strerror(errno));
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  return readWholeFile(native);
 }
 
 DriveDescription describe(const std::vector<std::string>& settings) {

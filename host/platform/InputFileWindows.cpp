@@ -1,0 +1,33 @@
+#include <windows.h>
+
+#include <algorithm>
+
+#include "host/error/HostError.h"
+#include "host/platform/InputFile.h"
+#include "host/platform/SystemError.h"
+
+namespace fwhost {
+
+InputFile::InputFile(const std::filesystem::path& path)
+    : path_(path),
+      handle_(reinterpret_cast<intptr_t>(CreateFileW(
+          path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+          nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr))) {
+  if (reinterpret_cast<HANDLE>(handle_) == INVALID_HANDLE_VALUE)
+    throw HostError::io(path_.u8string(), "cannot read: " + lastSystemError());
+}
+
+InputFile::~InputFile() { CloseHandle(reinterpret_cast<HANDLE>(handle_)); }
+
+size_t InputFile::read(char* buffer, size_t size) {
+  DWORD got = 0;
+  const auto most = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
+  if (!ReadFile(reinterpret_cast<HANDLE>(handle_), buffer, most, &got, nullptr)) {
+    // The writer of a pipe closing its end is the pipe's end, not a failure.
+    if (GetLastError() == ERROR_BROKEN_PIPE) return 0;
+    throw HostError::io(path_.u8string(), "cannot read: " + lastSystemError());
+  }
+  return got;
+}
+
+}  // namespace fwhost
