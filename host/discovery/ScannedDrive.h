@@ -35,7 +35,8 @@ struct ScannedDrive {
   std::string error;
 };
 
-// Whether --device NAME names the drive; Windows' drives also answer to their number alone.
+// Whether --device NAME names the drive; Windows' drives answer in any case, to their device
+// path (\\.\PhysicalDrive0) and to their number alone.
 bool answersTo(const ScannedDrive& drive, const std::string& name);
 
 }  // namespace fwhost
