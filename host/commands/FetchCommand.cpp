@@ -28,7 +28,7 @@ fs::path targetOf(const FetchOptions& options) {
   // Texts inside fwhost are UTF-8, which a narrow path on Windows is not.
   const std::string named = options.name + ".bin";
   fs::path file = fs::u8path(options.file.empty() ? named : options.file);
-  if (inspectPath(file).kind == PathKind::directory) file /= fs::u8path(named);
+  if (inspectPath(file).kind == PathKind::directory) (file /= fs::u8path(named)).make_preferred();
   return file;
 }
 

@@ -64,6 +64,8 @@ Plan makePlan(const Plugin& plugin, const MappedDrive& mapped, const fs::path& d
   if (mapped.answer.packages.empty()) {
     throw HostError::inconsistentAnswer(plugin.path().u8string(), "an update without packages");
   }
+  // Joined with the platform's own separator, which is how the files' names are printed.
+  const fs::path folder = fs::path(directory).make_preferred();
   Plan plan;
   plan.directory = directory;
   plan.destination = mapped.answer.destination;
@@ -71,8 +73,8 @@ Plan makePlan(const Plugin& plugin, const MappedDrive& mapped, const fs::path& d
   std::string sums;
   for (const std::string& name : mapped.answer.packages) {
     const std::string file = name + ".bin";
-    const PlanFile& package = plan.packages.emplace_back(
-        planFile(directory / fs::u8path(file), packageBytes(plugin, name)));
+    const PlanFile& package =
+        plan.packages.emplace_back(planFile(folder / fs::u8path(file), packageBytes(plugin, name)));
     plan.bytes += package.bytes.size();
     entries.push_back({{"order", entries.size() + 1},
                        {"name", name},
@@ -81,9 +83,9 @@ Plan makePlan(const Plugin& plugin, const MappedDrive& mapped, const fs::path& d
                        {"sha256", package.sha256}});
     sums += package.sha256 + "  " + file + '\n';
   }
-  plan.sums = planFile(directory / "SHA256SUMS", sums);
+  plan.sums = planFile(folder / "SHA256SUMS", sums);
   plan.manifest =
-      planFile(directory / "manifest.json", manifestOf(plugin, mapped, entries).dump(2) + '\n');
+      planFile(folder / "manifest.json", manifestOf(plugin, mapped, entries).dump(2) + '\n');
   return plan;
 }
 

@@ -73,7 +73,9 @@ void verifyNothingElse(const fs::path& directory, const std::set<std::string>& l
 
 }  // namespace
 
-size_t verifyPlan(const fs::path& directory) {
+size_t verifyPlan(const fs::path& folder) {
+  // Joined with the platform's own separator, which is how the files' names are printed.
+  const fs::path directory = fs::path(folder).make_preferred();
   if (inspectPath(directory).kind != PathKind::directory)
     throw HostError::io(directory.u8string(), "is no folder");
   const Json manifest = readManifest(directory);
