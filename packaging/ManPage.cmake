@@ -1,4 +1,5 @@
-# cmake -DFWHOST=... -DVERSION=... -DEPOCH=... -DREADME=... -DINCLUDE=... -DOUTPUT=... -P ManPage.cmake
+# cmake -DFWHOST=... -DVERSION=... -DEPOCH=... -DREADME=... -DINCLUDE=... -DOUTPUT=...
+#   -P ManPage.cmake
 # Writes fwhost.1.gz with help2man: the page of fwhost's own --help, a COMMANDS section made of
 # each command's --help, the write guarantees taken from README.md and the sections in INCLUDE.
 # Generated from the help, the page cannot fall behind the program.
@@ -32,7 +33,8 @@ set(section "[COMMANDS]\n")
 foreach(command IN LISTS commands)
   string(STRIP "${command}" command)
   page_of(page "--help-option=${command} --help")
-  string(REGEX MATCH "\n\\.SH SYNOPSIS\n(.*)\n\\.SH DESCRIPTION\n(.*)\n\\.SS \"Exit codes:\"" found "${page}")
+  string(REGEX MATCH "\n\\.SH SYNOPSIS\n(.*)\n\\.SH DESCRIPTION\n(.*)\n\\.SS \"Exit codes:\""
+    found "${page}")
   if(NOT found)
     message(FATAL_ERROR "help2man made no synopsis or description of fwhost ${command}")
   endif()
