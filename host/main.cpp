@@ -1,20 +1,23 @@
 // fwhost: asks a firmware provider plug-in what it answers for a drive, and fetches its images.
+// main only parses the command line, runs the command it names and reports how that ended.
 #include <algorithm>
 #include <iostream>
+#include <map>
+#include <new>
 #include <string>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
-#include "host/Commands.h"
-#include "host/HostError.h"
-#include "host/Sha256.h"
+#include "host/commands/CommonOptions.h"
+#include "host/commands/Commands.h"
+#include "host/error/HostError.h"
 #include "host/platform/CommandLine.h"
 #include "host/platform/StandardStreams.h"
 
 namespace {
 
-using fwhost::ExitCode;
+using fwhost::HostError;
 
 const char* const kExitCodes =
     "Exit codes:\n"
@@ -22,6 +25,7 @@ const char* const kExitCodes =
     "  1  usage error\n"
     "  2  input error: unreadable or unwritable file, plug-in not loadable, missing export\n"
     "  3  the plug-in refused the request (36) or answered inconsistently; verify: a mismatch\n"
+    "  4  internal error: a fault of fwhost itself\n"
     "  128+N  ended by signal N (no temporary file is left behind)\n";
 
 // Where the user finds how to call what failed: the subcommand's help when one was named.
@@ -30,45 +34,34 @@ std::string helpHint(const CLI::App& app) {
   return named.empty() ? "fwhost --help" : "fwhost " + named.front()->get_name() + " --help";
 }
 
-int fail(ExitCode code, const std::string& message, bool json) {
+// Reports how the command failed, once: a line on stderr, and the JSON error when asked for.
+int fail(const HostError& error, const CLI::App& app, bool json) {
+  const bool usage = error.kind() == fwhost::ErrorKind::usage;
+  const std::string message = error.what() + (usage ? " (see " + helpHint(app) + ")" : "");
   std::cerr << "fwhost: " << message << '\n';
-  if (json) {
-    fwhost::printJson({{"error", {{"exit_code", static_cast<int>(code)}, {"message", message}}}});
+  if (json && !error.answered()) {
+    fwhost::printJson(
+        {{"error", {{"exit_code", error.exitCode()}, {"message", message}}}});
     std::cout.flush();
   }
-  return static_cast<int>(code);
+  return error.exitCode();
 }
 
-void printVersion(const fwhost::HostOptions& host) {
-  nlohmann::ordered_json version = {{"fwhost", FWHOST_VERSION}, {"plugin", nullptr}};
-  try {
-    const fwhost::Plugin plugin = fwhost::openPlugin(host);
-    version["plugin"] = {{"path", plugin.path().u8string()},
-                         {"sha256", fwhost::sha256OfFile(plugin.path())},
-                         {"version", fwhost::pluginVersion(plugin)}};
-  } catch (const fwhost::HostError& error) {
-    std::cerr << "fwhost: no plug-in loaded: " << error.what() << '\n';
-  }
-  if (host.json) {
-    fwhost::printJson(version);
-    return;
-  }
-  std::cout << "fwhost " << FWHOST_VERSION << '\n';
-  if (!version["plugin"].is_null()) {
-    std::cout << "plug-in " << version["plugin"]["path"].get<std::string>() << " Version "
-              << version["plugin"]["version"].get<std::string>() << '\n';
-  }
+// Known before parsing, so that even a command line that does not parse answers in JSON.
+bool asksForJson(const std::vector<std::string>& arguments) {
+  return std::find(arguments.begin() + 1, arguments.end(), "--json") != arguments.end();
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  fwhost::reserveStandardStreams();
-  const std::vector<std::string> arguments = fwhost::commandLine(argc, argv);
-  // Known before parsing, so that even a command line that does not parse answers in JSON.
-  const bool json = std::find(arguments.begin() + 1, arguments.end(), "--json") != arguments.end();
+struct Parsed {
   CLI::App app{
       "Asks a firmware provider plug-in what it answers for a drive, and fetches its images."};
+  fwhost::HostOptions host;
+  bool version = false;
+  std::map<const CLI::App*, fwhost::CommandAction> actions;
+};
+
+void addOptions(Parsed& parsed) {
+  CLI::App& app = parsed.app;
   app.name("fwhost");
   app.footer(kExitCodes);
   app.require_subcommand(0, 1);
@@ -76,45 +69,55 @@ int main(int argc, char** argv) {
   // an option.
   app.allow_windows_style_options(false);
   app.fallthrough();
-  fwhost::HostOptions host;
-  bool version = false;
-  app.add_option("--plugin", host.plugin,
+  app.add_option("--plugin", parsed.host.plugin.path,
                  "plug-in to load (default: beside fwhost, else the installed one)");
-  app.add_flag("--verbose", host.verbose,
+  app.add_flag("--verbose", parsed.host.plugin.verbose,
                "show all that the plug-in logs, not only its first two records");
-  app.add_flag("--version", version,
+  app.add_flag("--version", parsed.version,
                "print fwhost's version and the loaded plug-in's Version attribute");
-  app.add_flag("--json", host.json, "print the result, or the failure, as one JSON object");
-  fwhost::addInfoCommand(app, host);
-  fwhost::addMapCommand(app, host);
-  fwhost::addDescribeCommand(app, host);
-  fwhost::addFetchCommand(app, host);
-  fwhost::addPlanCommand(app, host);
-  fwhost::addScanCommand(app, host);
-  fwhost::addVerifyCommand(app, host);
-  fwhost::addHelpCommand(app);
+  app.add_flag("--json", parsed.host.asked.json,
+               "print the result, or the failure, as one JSON object");
+  for (const fwhost::Command& command : fwhost::commands()) {
+    CLI::App* added = app.add_subcommand(command.name, command.summary);
+    parsed.actions[added] = command.add(*added, parsed.host);
+  }
+}
 
+// Runs what the parsed command line names.
+void dispatch(Parsed& parsed) {
+  parsed.host.output = fwhost::decideOutputMode(parsed.host.asked);
+  const auto named = parsed.app.get_subcommands();
+  if (parsed.version) {
+    fwhost::printVersion(parsed.host);
+  } else if (named.empty()) {
+    throw HostError::usage("a subcommand is required");
+  } else {
+    parsed.actions.at(named.front())();
+  }
+  fwhost::checkOutput();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  fwhost::reserveStandardStreams();
+  const std::vector<std::string> arguments = fwhost::commandLine(argc, argv);
+  Parsed parsed;
+  addOptions(parsed);
   try {
     std::vector<const char*> pointers;
     for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
-    app.parse(static_cast<int>(pointers.size()), pointers.data());
-    if (version) {
-      printVersion(host);
-    } else if (app.get_subcommands().empty()) {
-      throw fwhost::HostError(ExitCode::usage, "a subcommand is required");
-    }
-    fwhost::checkOutput();
+    parsed.app.parse(static_cast<int>(pointers.size()), pointers.data());
+    dispatch(parsed);
   } catch (const CLI::ParseError& error) {
-    if (error.get_exit_code() == 0) return app.exit(error);  // --help
-    return fail(ExitCode::usage, std::string(error.what()) + " (see " + helpHint(app) + ")", json);
-  } catch (const fwhost::HostError& error) {
-    const bool usage = error.code() == ExitCode::usage;
-    return fail(error.code(),
-                error.what() + (usage ? " (see " + helpHint(app) + ")" : std::string()),
-                json && !error.answered());
+    if (error.get_exit_code() == 0) return parsed.app.exit(error);  // --help
+    return fail(HostError::usage(error.what()), parsed.app, asksForJson(arguments));
+  } catch (const HostError& error) {
+    return fail(error, parsed.app, parsed.host.asked.json);
+  } catch (const std::bad_alloc&) {
+    return fail(HostError::internal("out of memory"), parsed.app, parsed.host.asked.json);
   } catch (const std::exception& error) {
-    // Failures of the file system library and the like: they concern files, so input errors.
-    return fail(ExitCode::input, error.what(), json);
+    return fail(HostError::internal(error.what()), parsed.app, parsed.host.asked.json);
   }
-  return static_cast<int>(ExitCode::done);
+  return fwhost::kExitDone;
 }

@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <stdexcept>
 
 #include "host/discovery/AtaPassThrough.h"
+#include "host/error/HostError.h"
 #include "host/discovery/IdentifyPages.h"
 #include "host/discovery/SysfsAttribute.h"
 
@@ -19,23 +19,19 @@ namespace {
 
 constexpr unsigned kTimeoutMs = 10000;
 
-std::runtime_error failure(const std::string& node, const std::string& reason) {
-  return std::runtime_error(node + ": " + reason);
-}
-
 // The node must be the block device the kernel lists under that name, so that the command
 // never reaches another device that happens to sit at the path.
 void checkIsTheDevice(int fd, const std::string& device, const std::string& node) {
   struct stat status {};
   if (::fstat(fd, &status) != 0 || !S_ISBLK(status.st_mode)) {
-    throw failure(node, "not a block device");
+    throw HostError::io(node, "not a block device");
   }
   const std::string numbers =
       trimPadding(readSysfsAttribute("/sys/block/" + device + "/dev").value_or(""));
   const std::string expected =
       std::to_string(major(status.st_rdev)) + ":" + std::to_string(minor(status.st_rdev));
   if (numbers != expected) {
-    throw failure(node, "device " + expected + " is not " + device + " (" + numbers + ")");
+    throw HostError::io(node, "device " + expected + " is not " + device + " (" + numbers + ")");
   }
 }
 
@@ -44,7 +40,7 @@ void checkIsTheDevice(int fd, const std::string& device, const std::string& node
 std::string identifyThroughPassThrough(const std::string& device) {
   const std::string node = "/dev/" + device;
   const int fd = ::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) throw failure(node, std::string("cannot open: ") + std::strerror(errno));
+  if (fd < 0) throw HostError::io(node, std::string("cannot open: ") + std::strerror(errno));
   struct Closer {
     int fd;
     ~Closer() { ::close(fd); }
@@ -66,19 +62,19 @@ std::string identifyThroughPassThrough(const std::string& device) {
   io.sbp = sense;
   io.timeout = kTimeoutMs;
   if (::ioctl(fd, SG_IO, &io) != 0) {
-    throw failure(node, std::string("SG_IO refused: ") + std::strerror(errno));
+    throw HostError::io(node, std::string("SG_IO refused: ") + std::strerror(errno));
   }
   if ((io.info & SG_INFO_OK_MASK) != SG_INFO_OK) {
     // Descriptor sense (0x72/0x73) has its key in byte 1, fixed sense in byte 2.
     const unsigned key =
         io.sb_len_wr > 2 ? ((sense[0] & 0x7e) == 0x72 ? sense[1] : sense[2]) & 0x0f : 0;
-    throw failure(node, "ATA PASS-THROUGH failed (SCSI status " + std::to_string(io.status) +
+    throw HostError::io(node, "ATA PASS-THROUGH failed (SCSI status " + std::to_string(io.status) +
                             ", host " + std::to_string(io.host_status) + ", driver " +
                             std::to_string(io.driver_status) + ", sense key " +
                             std::to_string(key) + ")");
   }
   if (io.resid > 0) {
-    throw failure(node, "answered " + std::to_string(data.size() - static_cast<size_t>(io.resid)) +
+    throw HostError::io(node, "answered " + std::to_string(data.size() - static_cast<size_t>(io.resid)) +
                             " of 512 bytes of IDENTIFY data");
   }
   return data;

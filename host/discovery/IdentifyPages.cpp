@@ -1,6 +1,6 @@
 #include "host/discovery/IdentifyPages.h"
 
-#include <stdexcept>
+#include "host/error/HostError.h"
 
 namespace fwhost {
 namespace {
@@ -24,11 +24,11 @@ std::string identifyString(std::string_view data, size_t firstWord, size_t lastW
 // The payload of a VPD page whose header names the expected page code.
 std::string_view pagePayload(std::string_view page, unsigned code, const char* name) {
   if (page.size() < kPageHeader || byteAt(page, 1) != code) {
-    throw std::invalid_argument(std::string("not a ") + name + " page");
+    throw HostError::invalidInput("", std::string("not a ") + name + " page");
   }
   const size_t length = byteAt(page, 2) << 8 | byteAt(page, 3);
   if (page.size() < kPageHeader + length) {
-    throw std::invalid_argument(std::string(name) +
+    throw HostError::invalidInput("", std::string(name) +
                                 " page cut short: " + std::to_string(page.size()) + " of " +
                                 std::to_string(kPageHeader + length) + " bytes");
   }
@@ -46,17 +46,17 @@ std::string trimPadding(std::string_view text) {
 
 DriveIdentity parseAtaIdentify(std::string_view data) {
   if (data.size() != kIdentifySize) {
-    throw std::invalid_argument("IDENTIFY DEVICE data of " + std::to_string(data.size()) +
+    throw HostError::invalidInput("", "IDENTIFY DEVICE data of " + std::to_string(data.size()) +
                                 " bytes, not 512");
   }
   if (byteAt(data, 1) & 0x80) {
-    throw std::invalid_argument("IDENTIFY data of an ATAPI device, not an ATA drive");
+    throw HostError::invalidInput("", "IDENTIFY data of an ATAPI device, not an ATA drive");
   }
   // Word 255 carries the signature 0xA5 when its high byte makes all 512 bytes sum to zero.
   if (byteAt(data, 510) == 0xA5) {
     unsigned sum = 0;
     for (size_t at = 0; at < kIdentifySize; ++at) sum += byteAt(data, at);
-    if (sum % 256 != 0) throw std::invalid_argument("IDENTIFY data fails its checksum");
+    if (sum % 256 != 0) throw HostError::invalidInput("", "IDENTIFY data fails its checksum");
   }
   return {identifyString(data, 27, 46), identifyString(data, 10, 19), identifyString(data, 23, 26)};
 }
@@ -64,7 +64,7 @@ DriveIdentity parseAtaIdentify(std::string_view data) {
 DriveIdentity parseAtaInformationPage(std::string_view page) {
   const std::string_view payload = pagePayload(page, 0x89, "ATA Information");
   if (payload.size() < kIdentifyInPage - kPageHeader + kIdentifySize) {
-    throw std::invalid_argument("ATA Information page too short for IDENTIFY data");
+    throw HostError::invalidInput("", "ATA Information page too short for IDENTIFY data");
   }
   return parseAtaIdentify(payload.substr(kIdentifyInPage - kPageHeader, kIdentifySize));
 }

@@ -16,8 +16,8 @@ struct DriveIdentity {
 };
 
 // The 512 bytes of ATA IDENTIFY DEVICE data: serial from words 10-19, firmware from words
-// 23-26, model from words 27-46. std::invalid_argument with the reason when the bytes are no
-// ATA identify data (wrong size, an ATAPI device, a failed checksum).
+// 23-26, model from words 27-46. HostError (invalidInput) with the reason when the bytes are
+// no ATA identify data (wrong size, an ATAPI device, a failed checksum).
 DriveIdentity parseAtaIdentify(std::string_view data);
 
 // The SCSI ATA Information VPD page (0x89), which carries the IDENTIFY data at bytes 60-571.

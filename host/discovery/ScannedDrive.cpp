@@ -22,4 +22,8 @@ const char* sourceName(IdentitySource source) {
   return "scsi-inquiry";
 }
 
+bool answersTo(const ScannedDrive& drive, const std::string& name) {
+  return drive.device == name || drive.device == "PhysicalDrive" + name;
+}
+
 }  // namespace fwhost

@@ -35,6 +35,9 @@ struct ScannedDrive {
   std::string error;
 };
 
+// Whether --device NAME names the drive; Windows' drives also answer to their number alone.
+bool answersTo(const ScannedDrive& drive, const std::string& name);
+
 }  // namespace fwhost
 
 #endif

@@ -1,6 +1,6 @@
 #include "host/discovery/StorageQueries.h"
 
-#include <stdexcept>
+#include "host/error/HostError.h"
 
 namespace fwhost {
 namespace {
@@ -16,7 +16,7 @@ uint32_t word32(std::string_view bytes, size_t at) {
 std::string textAt(std::string_view bytes, uint32_t offset, const char* field) {
   if (offset == 0) return {};
   if (offset >= bytes.size()) {
-    throw std::invalid_argument(std::string("device descriptor: ") + field + " offset " +
+    throw HostError::invalidInput("", std::string("device descriptor: ") + field + " offset " +
                                 std::to_string(offset) + " past its " +
                                 std::to_string(bytes.size()) + " bytes");
   }
@@ -37,7 +37,7 @@ constexpr size_t kSerial = 4, kSerialLength = 20, kModel = 24, kModelLength = 40
 
 DeviceDescriptor parseDeviceDescriptor(std::string_view bytes) {
   if (bytes.size() < kDescriptorHeader) {
-    throw std::invalid_argument("device descriptor: " + std::to_string(bytes.size()) +
+    throw HostError::invalidInput("", "device descriptor: " + std::to_string(bytes.size()) +
                                 " bytes, fewer than its header");
   }
   // The driver reports the size it would fill; a text may only lie in what was returned.
@@ -50,7 +50,7 @@ DeviceDescriptor parseDeviceDescriptor(std::string_view bytes) {
 
 DriveIdentity parseNvmeIdentifyDescriptor(std::string_view bytes) {
   if (bytes.size() < kProtocolHeader) {
-    throw std::invalid_argument("NVMe identify descriptor: " + std::to_string(bytes.size()) +
+    throw HostError::invalidInput("", "NVMe identify descriptor: " + std::to_string(bytes.size()) +
                                 " bytes, fewer than its header");
   }
   // The data's offset counts from the protocol-specific part, not from the descriptor.
@@ -58,7 +58,7 @@ DriveIdentity parseNvmeIdentifyDescriptor(std::string_view bytes) {
   const size_t length = word32(bytes, kDataLength);
   if (length < kFirmware + kFirmwareLength || offset > bytes.size() ||
       bytes.size() - offset < kFirmware + kFirmwareLength) {
-    throw std::invalid_argument("NVMe identify descriptor: " + std::to_string(length) +
+    throw HostError::invalidInput("", "NVMe identify descriptor: " + std::to_string(length) +
                                 " bytes of identify data at " + std::to_string(offset) +
                                 " in " + std::to_string(bytes.size()) +
                                 ", too few for model, serial and firmware");

@@ -22,12 +22,12 @@ struct DeviceDescriptor {
   std::string serial;
 };
 
-// std::invalid_argument with the reason when the bytes are no device descriptor or a text of it
-// lies outside them.
+// HostError (invalidInput) with the reason when the bytes are no device descriptor or a text of
+// it lies outside them.
 DeviceDescriptor parseDeviceDescriptor(std::string_view bytes);
 
 // The model, serial and firmware of the STORAGE_PROTOCOL_DATA_DESCRIPTOR that carries NVMe
-// Identify Controller data; std::invalid_argument when the data it points to is cut short.
+// Identify Controller data; HostError (invalidInput) when its data is cut short.
 DriveIdentity parseNvmeIdentifyDescriptor(std::string_view bytes);
 
 }  // namespace fwhost

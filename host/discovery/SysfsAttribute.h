@@ -8,8 +8,8 @@
 
 namespace fwhost {
 
-// The file's bytes as they are, std::nullopt when there is no such file; std::runtime_error
-// naming the file and the reason when it is there but cannot be read.
+// The file's bytes as they are, std::nullopt when there is no such file; HostError (io) naming
+// the file and the reason when it is there but cannot be read.
 std::optional<std::string> readSysfsAttribute(const std::filesystem::path& path);
 
 }  // namespace fwhost

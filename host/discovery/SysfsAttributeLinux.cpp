@@ -4,19 +4,15 @@
 
 #include <cerrno>
 #include <cstring>
-#include <stdexcept>
 
 #include "host/discovery/SysfsAttribute.h"
+#include "host/error/HostError.h"
 
 namespace fwhost {
 namespace {
 
 // Attributes hold a page at most; a larger file in a foreign tree is no attribute.
 constexpr size_t kLargest = 1 << 16;
-
-std::runtime_error failure(const std::filesystem::path& path, const std::string& reason) {
-  return std::runtime_error(path.string() + ": " + reason);
-}
 
 }  // namespace
 
@@ -25,7 +21,7 @@ std::optional<std::string> readSysfsAttribute(const std::filesystem::path& path)
   const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT) return std::nullopt;
-    throw failure(path, std::string("cannot open: ") + std::strerror(errno));
+    throw HostError::io(path.string(), std::string("cannot open: ") + std::strerror(errno));
   }
   std::string bytes;
   std::string reason;
@@ -44,7 +40,7 @@ std::optional<std::string> readSysfsAttribute(const std::filesystem::path& path)
     if (bytes.size() > kLargest) reason = "larger than any attribute";
   }
   ::close(fd);
-  if (!reason.empty()) throw failure(path, reason);
+  if (!reason.empty()) throw HostError::io(path.string(), reason);
   return bytes;
 }
 

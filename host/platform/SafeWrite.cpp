@@ -2,16 +2,17 @@
 
 #include <random>
 
-#include "host/HostError.h"
+#include "host/error/HostError.h"
 
 namespace fwhost {
 
-void refuseUnlessReplaceable(const std::filesystem::path& path) {
+PathState refuseUnlessReplaceable(const std::filesystem::path& path) {
   const PathState state = inspectPath(path);
   if (state.kind != PathKind::missing && state.kind != PathKind::regularFile) {
-    throw HostError(ExitCode::input,
-                    path.u8string() + ": is " + state.what + "; only a regular file is replaced");
+    throw HostError::refusedTarget(path.u8string(),
+                                   "is " + state.what + "; only a regular file is replaced");
   }
+  return state;
 }
 
 std::filesystem::path temporaryBeside(const std::filesystem::path& path) {

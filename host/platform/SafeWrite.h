@@ -19,8 +19,8 @@ struct PathState {
   uint64_t size = 0;  // of a regular file
 };
 
-// What path names, without following a symbolic link at its end; HostError (input) naming
-// path when it cannot be looked at.
+// What path names, without following a symbolic link at its end; HostError (io) naming path
+// when it cannot be looked at.
 PathState inspectPath(const std::filesystem::path& path);
 
 // True when path is a regular file that holds exactly bytes.
@@ -29,15 +29,15 @@ bool holdsExactly(const std::filesystem::path& path, std::string_view bytes);
 // False when this process cannot create files in folder.
 bool canCreateIn(const std::filesystem::path& folder);
 
-// HostError (input) naming path unless it is missing or a regular file.
-void refuseUnlessReplaceable(const std::filesystem::path& path);
+// What path names; HostError (refusedTarget) naming path unless it is missing or a regular file.
+PathState refuseUnlessReplaceable(const std::filesystem::path& path);
 
 // A name for a temporary file in path's folder: ".NAME." and twelve random hex digits.
 std::filesystem::path temporaryBeside(const std::filesystem::path& path);
 
 // Writes bytes to an exclusive temporary file beside path, flushes it to the disk, renames it
-// over path and flushes the folder. HostError (input) naming path, never the temporary file,
-// when path is not a regular file or any step fails. The temporary file outlives neither a
+// over path and flushes the folder. HostError naming path, never the temporary file:
+// refusedTarget when path is not a regular file, io when any step fails. The temporary file outlives neither a
 // failure nor SIGINT, SIGTERM or SIGHUP, after which the process ends by that signal.
 void writeFileSafely(const std::filesystem::path& path, std::string_view bytes);
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "host/HostError.h"
+#include "host/error/HostError.h"
 #include "host/platform/SafeWrite.h"
 #include "host/platform/SystemError.h"
 
@@ -51,7 +51,7 @@ class PendingHeld {
 // Captures GetLastError, so call it before anything that may change it.
 HostError failure(const fs::path& path, const std::string& doing) {
   const DWORD error = GetLastError();
-  return HostError(ExitCode::input, path.u8string() + ": " + doing + ": " + systemMessage(error));
+  return HostError::io(path.u8string(), doing + ": " + systemMessage(error));
 }
 
 // Opened to be looked at, not followed if it is a reparse point; a folder too.

@@ -1,5 +1,5 @@
 // SHA-256 fed in pieces, from the system's own cryptography: libcrypto, or CNG on Windows.
-// One twin per platform; std::bad_alloc or std::runtime_error when the library fails.
+// One twin per platform; std::bad_alloc, or HostError (internal) when the library fails.
 #ifndef FWHOST_PLATFORM_SHA256ENGINE_H
 #define FWHOST_PLATFORM_SHA256ENGINE_H
 

@@ -2,14 +2,12 @@
 #ifndef FWHOST_PLATFORM_SYSTEMERROR_H
 #define FWHOST_PLATFORM_SYSTEMERROR_H
 
-#include <windows.h>
-
 #include <string>
 
 namespace fwhost {
 
 // "Access is denied (error 5)".
-std::string systemMessage(DWORD error);
+std::string systemMessage(unsigned long error);
 
 }  // namespace fwhost
 

@@ -1,10 +1,12 @@
+#include <windows.h>
+
 #include "host/platform/SystemError.h"
 
 #include "host/platform/WideText.h"
 
 namespace fwhost {
 
-std::string systemMessage(DWORD error) {
+std::string systemMessage(unsigned long error) {
   wchar_t* text = nullptr;
   const DWORD flags =
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;

@@ -1,6 +1,6 @@
 // UTF-16 text of the Windows API as the UTF-8 that fwhost keeps inside.
-#ifndef FWHOST_WIDETEXT_H
-#define FWHOST_WIDETEXT_H
+#ifndef FWHOST_PLATFORM_WIDETEXT_H
+#define FWHOST_PLATFORM_WIDETEXT_H
 
 #include <string>
 #include <string_view>

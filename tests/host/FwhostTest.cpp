@@ -20,7 +20,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "host/Sha256.h"
+#include "host/plan/Sha256.h"
 #include "host/platform/PluginLibrary.h"
 #include "provider/fwprovider.h"
 #include "tests/NullDevice.h"

@@ -1,0 +1,35 @@
+// The options several commands share, each added in one place so that they read alike.
+#ifndef FWHOST_COMMANDS_COMMONOPTIONS_H
+#define FWHOST_COMMANDS_COMMONOPTIONS_H
+
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "host/commands/Commands.h"
+#include "host/drive/DriveInput.h"
+
+namespace fwhost {
+
+// --set Key=Value or Key:type=Value, repeatable, one setting each.
+void addSettingsOption(CLI::App& command, std::vector<std::string>& settings);
+
+// FILE|- as a positional argument, and --set.
+void addDriveOptions(CLI::App& command, DriveInput& input);
+
+// --json, which prints what (and any failure) as JSON.
+void addJsonOption(CLI::App& command, HostOptions& host, const std::string& what);
+
+// --xml, which prints the plug-in's answer document unchanged.
+void addXmlOption(CLI::App& command, HostOptions& host);
+
+// The one output mode the command line asks for; HostError (usage) when two ask for stdout.
+OutputMode decideOutputMode(const OutputRequest& asked);
+
+// HostError (usage) when the option was given an empty value; left out, it may be empty.
+void requireNonEmpty(const CLI::App& command, const std::string& option, const std::string& value);
+
+}  // namespace fwhost
+
+#endif

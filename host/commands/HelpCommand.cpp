@@ -1,0 +1,29 @@
+// fwhost help [COMMAND]: the same text as --help, for those who type it the other way round.
+#include <iostream>
+#include <memory>
+
+#include "host/commands/Commands.h"
+#include "host/error/HostError.h"
+
+namespace fwhost {
+
+CommandAction addHelpCommand(CLI::App& command, HostOptions&) {
+  auto name = std::make_shared<std::string>();
+  command.add_option("COMMAND", *name, "the command to explain");
+  CLI::App& app = *command.get_parent();
+  return [&app, name] {
+    if (name->empty()) {
+      std::cout << app.get_formatter()->make_help(&app, "fwhost", CLI::AppFormatMode::Normal);
+      return;
+    }
+    for (const CLI::App* each : app.get_subcommands([](const CLI::App*) { return true; })) {
+      if (each->get_name() == *name) {
+        std::cout << each->help("fwhost");
+        return;
+      }
+    }
+    throw HostError::usage("help: no command " + *name);
+  };
+}
+
+}  // namespace fwhost

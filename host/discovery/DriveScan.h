@@ -1,0 +1,42 @@
+// The drives of this machine, each with the identity it reports itself. One entry point, one
+// twin per platform: Linux reads sysfs and asks ATA drives through SG_IO; Windows asks each
+// \\.\PhysicalDriveN.
+#ifndef FWHOST_DISCOVERY_DRIVESCAN_H
+#define FWHOST_DISCOVERY_DRIVESCAN_H
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/discovery/ScannedDrive.h"
+
+namespace fwhost {
+
+// Given a block device's kernel name ("sda"), the drive's 512 bytes of IDENTIFY DEVICE data;
+// HostError (io) naming the device node and the reason when it cannot be asked.
+using AtaIdentifier = std::function<std::string(const std::string& device)>;
+
+struct ScanRequest {
+  // A tree laid out as /sys to read instead of this machine's; its drives are then never asked
+  // through a device node. Empty: this machine's. Only where scansSysfs().
+  std::filesystem::path sysfsRoot;
+  // Asks an ATA drive that has no ATA Information page for its IDENTIFY data. Empty: this
+  // machine's drives are asked through SG_IO, a foreign tree's not at all. Only where
+  // scansSysfs().
+  AtaIdentifier identify;
+};
+
+// Whether this platform finds its drives in a sysfs tree, so that a request may name one.
+bool scansSysfs();
+
+// Where scanDrives looks, for messages: the sysfs root, or Windows' drive names.
+std::string scanPlaces(const ScanRequest& request);
+
+// The drives in natural order of their names, NVMe first. A drive whose identity cannot be
+// read is listed with ScannedDrive::error; HostError (io) when there is nowhere to look.
+std::vector<ScannedDrive> scanDrives(const ScanRequest& request);
+
+}  // namespace fwhost
+
+#endif

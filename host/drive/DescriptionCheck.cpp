@@ -1,0 +1,141 @@
+#include "host/drive/DescriptionCheck.h"
+
+#include <algorithm>
+#include <cctype>
+#include <sstream>
+
+#include <boost/property_tree/ptree.hpp>
+#include <boost/property_tree/xml_parser.hpp>
+
+#include "host/drive/DriveDescription.h"
+
+namespace fwhost {
+namespace {
+
+namespace pt = boost::property_tree;
+
+// The attributes the plug-in's update rules read; it matches them ignoring letter case.
+const char* const kRuleKeys[] = {"ModelNumber", "SerialNumber", "Product",
+                                 "Firmware",    "OEM",          "ConfigID"};
+
+// One Property of the description, as its XML attributes give it.
+struct PropertyRecord {
+  std::string key;
+  std::string category;
+  std::string type;
+  std::string value;
+};
+
+// Insertions, deletions and substitutions, ASCII letter case ignored.
+size_t editDistance(const std::string& a, const std::string& b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t above = row[j];
+      const bool same = sameKey({&a[i - 1], 1}, {&b[j - 1], 1});
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+// Two edits turn almost any short key into "OEM"; short names get one.
+bool looksLike(const std::string& key, const std::string& ruleKey) {
+  return editDistance(key, ruleKey) <= (ruleKey.size() < 5 ? 1u : 2u);
+}
+
+bool isBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+
+bool isRuleKey(const std::string& key) {
+  return std::any_of(std::begin(kRuleKeys), std::end(kRuleKeys),
+                     [&](const char* ruleKey) { return sameKey(key, ruleKey); });
+}
+
+// The Properties of the first top-level element, the only one the plug-in reads, when it is
+// an element the plug-in takes attributes from.
+std::vector<PropertyRecord> readProperties(const pt::ptree& document,
+                                           std::vector<std::string>& warnings) {
+  std::vector<PropertyRecord> records;
+  if (document.empty()) return records;
+  const auto& [element, children] = document.front();
+  if (element != "Object" && element != "Message") {
+    warnings.push_back("the plug-in reads attributes from an Object, not from " + element);
+    return records;
+  }
+  for (const auto& [name, property] : children) {
+    if (name != "Property") continue;
+    records.push_back({property.get("<xmlattr>.name", ""), property.get("<xmlattr>.category", ""),
+                       property.get("<xmlattr>.type", ""), property.get("<xmlattr>.value", "")});
+  }
+  return records;
+}
+
+// Whether the plug-in keeps the Property; a warning says why not, or what slip its value has.
+bool kept(const PropertyRecord& record, std::vector<std::string>& warnings) {
+  const std::string skipped = "Property " + record.key + " is skipped by the plug-in: ";
+  if (record.category != "attribute") {
+    warnings.push_back(skipped + "its category is \"" + record.category + "\", not \"attribute\"");
+    return false;
+  }
+  if (!isKnownType(record.type)) {
+    warnings.push_back(skipped + "it reads no type \"" + record.type + "\"");
+    return false;
+  }
+  const std::string& value = record.value;
+  if (!value.empty() && (isBlank(value.front()) || isBlank(value.back()))) {
+    warnings.push_back(record.key + ": the value \"" + value + "\" has white space at " +
+                       (isBlank(value.front()) ? "its start" : "its end"));
+  }
+  return true;
+}
+
+void warnOfNearMisses(const std::vector<PropertyRecord>& kept, std::vector<std::string>& warnings) {
+  for (const PropertyRecord& record : kept) {
+    if (isRuleKey(record.key)) continue;
+    for (const char* ruleKey : kRuleKeys) {
+      if (looksLike(record.key, ruleKey))
+        warnings.push_back(record.key + ": did you mean " + ruleKey + "?");
+    }
+  }
+}
+
+// Each rule attribute's value, the later one when given twice, as the plug-in takes it.
+void readRuleAttributes(const std::vector<PropertyRecord>& kept, DescriptionCheck& check) {
+  for (const char* ruleKey : kRuleKeys) {
+    const auto given = [&](const PropertyRecord& record) { return sameKey(record.key, ruleKey); };
+    const auto found = std::find_if(kept.rbegin(), kept.rend(), given);
+    if (found == kept.rend()) {
+      check.warnings.push_back("no " + std::string(ruleKey) +
+                               " attribute, which the update rules read");
+    } else {
+      check.ruleAttributes[ruleKey] = found->value;
+    }
+  }
+}
+
+}  // namespace
+
+DescriptionCheck checkDescription(const std::string& xml) {
+  DescriptionCheck check;
+  pt::ptree document;
+  try {
+    std::istringstream stream(xml);
+    pt::read_xml(stream, document);
+  } catch (const pt::xml_parser_error& error) {
+    check.unreadable = "line " + std::to_string(error.line()) + ": " + error.message();
+    return check;
+  }
+  std::vector<PropertyRecord> keptRecords;
+  for (PropertyRecord& record : readProperties(document, check.warnings)) {
+    if (kept(record, check.warnings)) keptRecords.push_back(std::move(record));
+  }
+  warnOfNearMisses(keptRecords, check.warnings);
+  readRuleAttributes(keptRecords, check);
+  return check;
+}
+
+}  // namespace fwhost

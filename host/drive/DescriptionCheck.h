@@ -1,0 +1,26 @@
+// What fwhost can tell about a drive description before the plug-in reads it: the slips the
+// plug-in's lenient reader passes over in silence.
+#ifndef FWHOST_DRIVE_DESCRIPTIONCHECK_H
+#define FWHOST_DRIVE_DESCRIPTIONCHECK_H
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace fwhost {
+
+struct DescriptionCheck {
+  std::vector<std::string> warnings;  // one sentence each, without the description's name
+  std::string unreadable;  // "line N: the parser's reason" when the text is not XML, else empty
+  // Each attribute the rules read that the description gives, under the rules' spelling of its
+  // key, with its value as described.
+  std::map<std::string, std::string> ruleAttributes;
+};
+
+// Warns of Properties the plug-in skips, attributes its rules read that are missing, keys
+// within two edits of those, and values with white space at either end.
+DescriptionCheck checkDescription(const std::string& xml);
+
+}  // namespace fwhost
+
+#endif

@@ -1,0 +1,27 @@
+#include "host/output/Table.h"
+
+#include <algorithm>
+
+namespace fwhost {
+
+void printTable(std::ostream& out, const TableRow& heading, const std::vector<TableRow>& rows) {
+  std::vector<TableRow> lines{heading};
+  lines.insert(lines.end(), rows.begin(), rows.end());
+  std::vector<size_t> widths(heading.size(), 0);
+  for (const TableRow& line : lines) {
+    for (size_t column = 0; column < line.size() && column < widths.size(); ++column) {
+      widths[column] = std::max(widths[column], line[column].size());
+    }
+  }
+  for (const TableRow& line : lines) {
+    std::string text;
+    for (size_t column = 0; column < line.size() && column < widths.size(); ++column) {
+      text += line[column];
+      if (column + 1 < line.size())
+        text += std::string(widths[column] - line[column].size() + 2, ' ');
+    }
+    out << text << '\n';
+  }
+}
+
+}  // namespace fwhost

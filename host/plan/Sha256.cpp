@@ -1,0 +1,45 @@
+#include "host/plan/Sha256.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include "host/error/HostError.h"
+#include "host/platform/Sha256Engine.h"
+
+namespace fwhost {
+namespace {
+
+std::string hex(const Sha256Engine::Digest& digest) {
+  std::string text;
+  for (const unsigned char byte : digest) {
+    char pair[3];
+    std::snprintf(pair, sizeof pair, "%02x", byte);
+    text += pair;
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string sha256Hex(std::string_view bytes) {
+  Sha256Engine engine;
+  engine.add(bytes);
+  return hex(engine.finish());
+}
+
+std::string sha256OfFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file)
+    throw HostError::io(path.u8string(), std::string("cannot read: ") + std::strerror(errno));
+  Sha256Engine engine;
+  char chunk[65536];
+  while (file.read(chunk, sizeof chunk) || file.gcount() > 0)
+    engine.add(std::string_view(chunk, static_cast<size_t>(file.gcount())));
+  if (file.bad())
+    throw HostError::io(path.u8string(), std::string("cannot read: ") + std::strerror(errno));
+  return hex(engine.finish());
+}
+
+}  // namespace fwhost

@@ -1,0 +1,22 @@
+#include "host/plugin/DriveMapping.h"
+
+#include <iostream>
+
+#include "host/drive/DescriptionCheck.h"
+
+namespace fwhost {
+
+MappedDrive mapDrive(const Plugin& plugin, const DriveText& drive) {
+  const DescriptionCheck check = checkDescription(drive.xml);
+  for (const std::string& warning : check.warnings)
+    std::cerr << "fwhost: warning: " << drive.origin << ": " << warning << '\n';
+  // The plug-in names no reason for refusing unreadable XML, so the parser's goes with its 36.
+  const std::string origin = check.unreadable.empty()
+                                 ? drive.origin
+                                 : drive.origin + " (not XML: " + check.unreadable + ")";
+  std::string document = plugin.mapping(drive.xml, origin);
+  MappingAnswer answer = readMappingAnswer(document, plugin.path().u8string());
+  return {std::move(answer), std::move(document), check.warnings, check.ruleAttributes};
+}
+
+}  // namespace fwhost

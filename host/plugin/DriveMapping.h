@@ -1,0 +1,29 @@
+// A drive's mapping as every command asks for it: fwhost's own check of the description first,
+// then the plug-in's answer.
+#ifndef FWHOST_PLUGIN_DRIVEMAPPING_H
+#define FWHOST_PLUGIN_DRIVEMAPPING_H
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "host/drive/DriveInput.h"
+#include "host/plugin/Answer.h"
+#include "host/plugin/Plugin.h"
+
+namespace fwhost {
+
+struct MappedDrive {
+  MappingAnswer answer;
+  std::string document;               // the plug-in's answer, unchanged
+  std::vector<std::string> warnings;  // about the description, already shown on stderr
+  std::map<std::string, std::string> ruleAttributes;  // as DescriptionCheck has them
+};
+
+// Checks the description, warns on stderr and asks the plug-in; HostError as Plugin::mapping
+// says, with the XML parser's reason and line when the plug-in refused an unreadable text.
+MappedDrive mapDrive(const Plugin& plugin, const DriveText& drive);
+
+}  // namespace fwhost
+
+#endif

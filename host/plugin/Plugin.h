@@ -1,0 +1,49 @@
+// A loaded plug-in and its three exports, called the way a well-behaved host calls them:
+// with a buffer of its own, grown to the size the plug-in reports when it answers 37.
+#ifndef FWHOST_PLUGIN_PLUGIN_H
+#define FWHOST_PLUGIN_PLUGIN_H
+
+#include <filesystem>
+#include <string>
+
+#include "host/platform/PluginLibrary.h"
+#include "provider/fwprovider.h"
+
+namespace fwhost {
+
+class Plugin {
+ public:
+  // Loads the plug-in; HostError (unusablePlugin) when it cannot be loaded or lacks an export.
+  // What it writes to stdout is shown on stderr, all of it when verbose, else bounded.
+  Plugin(const std::filesystem::path& path, bool verbose);
+
+  // Absolute.
+  const std::filesystem::path& path() const { return path_; }
+
+  // Each answer throws HostError: pluginRefused when the plug-in answers 36,
+  // inconsistentAnswer when its answer breaks the protocol.
+
+  // The configuration document.
+  std::string configuration() const;
+
+  // The configuration's Version attribute; empty when it has none.
+  std::string version() const;
+
+  // The mapping document for a drive description; origin names the description in errors.
+  std::string mapping(const std::string& description, const std::string& origin) const;
+
+  // The bytes of the named image, empty when the plug-in has no image of that name.
+  std::string image(const std::string& name) const;
+
+ private:
+  std::filesystem::path path_;
+  bool verbose_;
+  PluginLibrary library_;
+  GetTargetFirmwareMappingAttributesFn mapping_ = nullptr;
+  GetFirmwareConfigurationAttributesFn configuration_ = nullptr;
+  GetTargetFirmwareBinaryFn binary_ = nullptr;
+};
+
+}  // namespace fwhost
+
+#endif
