@@ -1,4 +1,7 @@
 # The zip: fwhost.exe, the DLL, the header, README.md and their SHA256SUMS, in one folder.
+# Its bytes must not depend on when it was built, so fwhost.exe, like the DLL, carries no link time.
+target_link_options(fwhost PRIVATE "LINKER:--no-insert-timestamp")
+
 # Flat, so that fwhost.exe finds the DLL beside itself wherever the zip is unpacked.
 set(zip_files $<TARGET_FILE:fwhost> $<TARGET_FILE:fwprovider>
   ${PROJECT_SOURCE_DIR}/provider/fwprovider.h ${PROJECT_SOURCE_DIR}/README.md)
