@@ -1,6 +1,7 @@
 // fwhost: asks a firmware provider plug-in what it answers for a drive, and fetches its images.
 // main only parses the command line, runs the command it names and reports how that ended.
 #include <algorithm>
+#include <exception>
 #include <iostream>
 #include <map>
 #include <new>
@@ -9,9 +10,10 @@
 
 #include <CLI/CLI.hpp>
 
-#include "host/commands/CommonOptions.h"
 #include "host/commands/Commands.h"
+#include "host/commands/CommonOptions.h"
 #include "host/error/HostError.h"
+#include "host/output/Output.h"
 #include "host/platform/CommandLine.h"
 #include "host/platform/StandardStreams.h"
 
@@ -40,8 +42,7 @@ int fail(const HostError& error, const CLI::App& app, bool json) {
   const std::string message = error.what() + (usage ? " (see " + helpHint(app) + ")" : "");
   std::cerr << "fwhost: " << message << '\n';
   if (json && !error.answered()) {
-    fwhost::printJson(
-        {{"error", {{"exit_code", error.exitCode()}, {"message", message}}}});
+    fwhost::printJson({{"error", {{"exit_code", error.exitCode()}, {"message", message}}}});
     std::cout.flush();
   }
   return error.exitCode();

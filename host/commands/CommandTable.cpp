@@ -13,8 +13,7 @@ const std::vector<Command>& commands() {
        "Fetch every package of a drive's update into a folder, with SHA256SUMS and "
        "manifest.json; a rerun completes an interrupted plan",
        addPlanCommand},
-      {"scan",
-       "Map each NVMe and SATA/SCSI drive of this machine, as the drive identifies itself",
+      {"scan", "Map each NVMe and SATA/SCSI drive of this machine, as the drive identifies itself",
        addScanCommand},
       {"verify",
        "Check a plan folder: every listed file there with its size and SHA-256, nothing else; "

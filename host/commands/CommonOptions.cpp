@@ -1,6 +1,7 @@
 #include "host/commands/CommonOptions.h"
 
 #include "host/error/HostError.h"
+#include "host/output/Output.h"
 
 namespace fwhost {
 
@@ -22,16 +23,14 @@ void addJsonOption(CLI::App& command, HostOptions& host, const std::string& what
 }
 
 void addXmlOption(CLI::App& command, HostOptions& host) {
-  command.add_flag("--xml", host.asked.xml, "print the plug-in's answer document unchanged");
+  command.add_flag("--xml", host.asked.xml,
+                   "print the plug-in's answer document unchanged; not with --json");
 }
 
 OutputMode decideOutputMode(const OutputRequest& asked) {
-  const auto both = [](const char* other) {
-    return HostError::usage(std::string("--json excludes ") + other +
-                            ": they would both use standard output");
-  };
-  if (asked.json && asked.xml) throw both("--xml");
-  if (asked.json && asked.bytes) throw both("--output -");
+  if (asked.json && asked.xml) throw HostError::usage("--json excludes --xml");
+  if (asked.json && asked.bytes)
+    throw HostError::usage("--output - and --json would both use standard output");
   if (asked.json) return OutputMode::json;
   if (asked.xml) return OutputMode::xml;
   return asked.bytes ? OutputMode::bytes : OutputMode::text;

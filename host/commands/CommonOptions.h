@@ -9,6 +9,7 @@
 
 #include "host/commands/Commands.h"
 #include "host/drive/DriveInput.h"
+#include "host/output/Output.h"
 
 namespace fwhost {
 

@@ -1,8 +1,10 @@
 // fwhost describe: writes a drive description, so nobody has to learn its format by hand.
 #include <iostream>
 #include <memory>
+#include <string>
 
 #include "host/commands/CommonOptions.h"
+#include "host/drive/DriveInput.h"
 
 namespace fwhost {
 

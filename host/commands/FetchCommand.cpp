@@ -1,6 +1,8 @@
 // fwhost fetch: one firmware image into a file, or onto standard output.
+#include <filesystem>
 #include <iostream>
 #include <memory>
+#include <string>
 
 #include "host/commands/CommonOptions.h"
 #include "host/error/HostError.h"
@@ -8,6 +10,7 @@
 #include "host/plan/WriteDecision.h"
 #include "host/platform/SafeWrite.h"
 #include "host/platform/StandardStreams.h"
+#include "host/plugin/Plugin.h"
 
 namespace fwhost {
 namespace {

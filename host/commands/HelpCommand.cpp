@@ -1,6 +1,7 @@
 // fwhost help [COMMAND]: the same text as --help, for those who type it the other way round.
 #include <iostream>
 #include <memory>
+#include <string>
 
 #include "host/commands/Commands.h"
 #include "host/error/HostError.h"

@@ -1,11 +1,15 @@
 // fwhost info: the plug-in's configuration document, and which file answered it.
 #include <iostream>
 #include <stdexcept>
+#include <string>
+
+#include <nlohmann/json.hpp>
 
 #include "host/commands/CommonOptions.h"
 #include "host/output/Table.h"
 #include "host/plan/Sha256.h"
 #include "host/plugin/Answer.h"
+#include "host/plugin/Plugin.h"
 
 namespace fwhost {
 namespace {

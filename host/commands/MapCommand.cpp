@@ -2,8 +2,13 @@
 #include <iostream>
 #include <memory>
 
+#include <nlohmann/json.hpp>
+
 #include "host/commands/CommonOptions.h"
+#include "host/drive/DriveInput.h"
+#include "host/plugin/Answer.h"
 #include "host/plugin/DriveMapping.h"
+#include "host/plugin/Plugin.h"
 
 namespace fwhost {
 namespace {

@@ -1,10 +1,18 @@
 // fwhost plan: every package of a drive's update, in flash order, with SHA256SUMS and a
 // manifest beside them. The manifest is written last, so a folder that has one is complete.
+#include <filesystem>
 #include <memory>
+#include <string>
+
+#include <nlohmann/json.hpp>
 
 #include "host/commands/CommonOptions.h"
+#include "host/drive/DriveInput.h"
+#include "host/plan/Plan.h"
 #include "host/plan/PlanWriter.h"
+#include "host/plugin/Answer.h"
 #include "host/plugin/DriveMapping.h"
+#include "host/plugin/Plugin.h"
 
 namespace fwhost {
 namespace {

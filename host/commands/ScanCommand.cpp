@@ -2,17 +2,30 @@
 // discover, map, plan, print.
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <optional>
+#include <string>
+#include <utility>
+
+#include <nlohmann/json.hpp>
 
 #include "host/commands/CommonOptions.h"
 #include "host/discovery/DriveScan.h"
+#include "host/discovery/IdentifyPages.h"
+#include "host/discovery/ScannedDrive.h"
 #include "host/drive/AttributeRules.h"
+#include "host/drive/DriveDescription.h"
+#include "host/drive/DriveInput.h"
 #include "host/error/HostError.h"
 #include "host/output/Table.h"
+#include "host/plan/Plan.h"
 #include "host/plan/PlanWriter.h"
+#include "host/plugin/Answer.h"
 #include "host/plugin/DriveMapping.h"
+#include "host/plugin/Plugin.h"
 
 namespace fwhost {
 namespace {
@@ -136,8 +149,7 @@ DriveReport reportOf(const ScannedDrive& drive, const VendorAttributes& vendor,
   if (rule) return mappedDrive(drive, rule->attributes, {}, plugin);
   return mappedDrive(
       drive, {},
-      {"no rule of " + vendor.rulesFile + " matches it: mapped without vendor attributes"},
-      plugin);
+      {"no rule of " + vendor.rulesFile + " matches it: mapped without vendor attributes"}, plugin);
 }
 
 // A folder name of the drive's device and serial, with only characters safe in any file name.

@@ -1,5 +1,7 @@
 // fwhost verify: checks that a plan folder holds exactly what its manifest lists.
+#include <filesystem>
 #include <memory>
+#include <string>
 
 #include "host/commands/CommonOptions.h"
 #include "host/plan/PlanCheck.h"

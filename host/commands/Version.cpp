@@ -1,9 +1,13 @@
 // fwhost --version: which fwhost this is, and which plug-in it would load.
 #include <iostream>
+#include <string>
+
+#include <nlohmann/json.hpp>
 
 #include "host/commands/Commands.h"
 #include "host/error/HostError.h"
 #include "host/plan/Sha256.h"
+#include "host/plugin/Plugin.h"
 
 namespace fwhost {
 

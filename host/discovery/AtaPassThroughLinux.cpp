@@ -10,9 +10,9 @@
 #include <cstring>
 
 #include "host/discovery/AtaPassThrough.h"
-#include "host/error/HostError.h"
 #include "host/discovery/IdentifyPages.h"
 #include "host/discovery/SysfsAttribute.h"
+#include "host/error/HostError.h"
 
 namespace fwhost {
 namespace {
@@ -32,6 +32,23 @@ void checkIsTheDevice(int fd, const std::string& device, const std::string& node
       std::to_string(major(status.st_rdev)) + ":" + std::to_string(minor(status.st_rdev));
   if (numbers != expected) {
     throw HostError::io(node, "device " + expected + " is not " + device + " (" + numbers + ")");
+  }
+}
+
+// HostError (io) unless the command completed and filled its whole buffer.
+void checkAnswered(const sg_io_hdr_t& io, const uint8_t* sense, const std::string& node) {
+  if ((io.info & SG_INFO_OK_MASK) != SG_INFO_OK) {
+    // Descriptor sense (0x72/0x73) has its key in byte 1, fixed sense in byte 2.
+    const unsigned key =
+        io.sb_len_wr > 2 ? ((sense[0] & 0x7e) == 0x72 ? sense[1] : sense[2]) & 0x0f : 0;
+    throw HostError::io(node, "ATA PASS-THROUGH failed (SCSI status " + std::to_string(io.status) +
+                                  ", host " + std::to_string(io.host_status) + ", driver " +
+                                  std::to_string(io.driver_status) + ", sense key " +
+                                  std::to_string(key) + ")");
+  }
+  if (io.resid > 0) {
+    throw HostError::io(node, "answered " + std::to_string(io.dxfer_len - io.resid) +
+                                  " of 512 bytes of IDENTIFY data");
   }
 }
 
@@ -64,19 +81,7 @@ std::string identifyThroughPassThrough(const std::string& device) {
   if (::ioctl(fd, SG_IO, &io) != 0) {
     throw HostError::io(node, std::string("SG_IO refused: ") + std::strerror(errno));
   }
-  if ((io.info & SG_INFO_OK_MASK) != SG_INFO_OK) {
-    // Descriptor sense (0x72/0x73) has its key in byte 1, fixed sense in byte 2.
-    const unsigned key =
-        io.sb_len_wr > 2 ? ((sense[0] & 0x7e) == 0x72 ? sense[1] : sense[2]) & 0x0f : 0;
-    throw HostError::io(node, "ATA PASS-THROUGH failed (SCSI status " + std::to_string(io.status) +
-                            ", host " + std::to_string(io.host_status) + ", driver " +
-                            std::to_string(io.driver_status) + ", sense key " +
-                            std::to_string(key) + ")");
-  }
-  if (io.resid > 0) {
-    throw HostError::io(node, "answered " + std::to_string(data.size() - static_cast<size_t>(io.resid)) +
-                            " of 512 bytes of IDENTIFY data");
-  }
+  checkAnswered(io, sense, node);
   return data;
 }
 

@@ -3,6 +3,7 @@
 
 #include "host/discovery/AtaPassThrough.h"
 #include "host/discovery/DriveScan.h"
+#include "host/discovery/IdentifyPages.h"
 #include "host/discovery/NaturalOrder.h"
 #include "host/discovery/SysfsAttribute.h"
 #include "host/error/HostError.h"
@@ -140,8 +141,8 @@ std::string scanPlaces(const ScanRequest& request) {
 
 std::vector<ScannedDrive> scanDrives(const ScanRequest& request) {
   if (!request.sysfsRoot.empty()) return scanTree(request.sysfsRoot, request.identify);
-  return scanTree(kOwnTree, request.identify ? request.identify
-                                             : AtaIdentifier(identifyThroughPassThrough));
+  return scanTree(kOwnTree,
+                  request.identify ? request.identify : AtaIdentifier(identifyThroughPassThrough));
 }
 
 }  // namespace fwhost

@@ -9,8 +9,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "host/discovery/DriveScan.h"
+#include "host/discovery/IdentifyPages.h"
 #include "host/discovery/StorageQueries.h"
 #include "host/error/HostError.h"
 
@@ -66,9 +68,9 @@ std::string nvmeIdentifyQuery() {
 // IDENTIFY DEVICE through the ATA pass-through, which takes a handle open for reading and
 // writing: administrators only. Nothing when it is refused.
 std::optional<std::string> ataIdentify(const std::wstring& path) {
-  HANDLE opened = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+  HANDLE opened =
+      CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
   if (opened == INVALID_HANDLE_VALUE) return std::nullopt;
   const Handle drive(opened);
   struct IdentifyRequest {

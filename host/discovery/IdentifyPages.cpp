@@ -29,8 +29,8 @@ std::string_view pagePayload(std::string_view page, unsigned code, const char* n
   const size_t length = byteAt(page, 2) << 8 | byteAt(page, 3);
   if (page.size() < kPageHeader + length) {
     throw HostError::invalidInput("", std::string(name) +
-                                " page cut short: " + std::to_string(page.size()) + " of " +
-                                std::to_string(kPageHeader + length) + " bytes");
+                                          " page cut short: " + std::to_string(page.size()) +
+                                          " of " + std::to_string(kPageHeader + length) + " bytes");
   }
   return page.substr(kPageHeader, length);
 }
@@ -46,8 +46,8 @@ std::string trimPadding(std::string_view text) {
 
 DriveIdentity parseAtaIdentify(std::string_view data) {
   if (data.size() != kIdentifySize) {
-    throw HostError::invalidInput("", "IDENTIFY DEVICE data of " + std::to_string(data.size()) +
-                                " bytes, not 512");
+    throw HostError::invalidInput(
+        "", "IDENTIFY DEVICE data of " + std::to_string(data.size()) + " bytes, not 512");
   }
   if (byteAt(data, 1) & 0x80) {
     throw HostError::invalidInput("", "IDENTIFY data of an ATAPI device, not an ATA drive");

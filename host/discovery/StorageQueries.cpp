@@ -17,16 +17,16 @@ std::string textAt(std::string_view bytes, uint32_t offset, const char* field) {
   if (offset == 0) return {};
   if (offset >= bytes.size()) {
     throw HostError::invalidInput("", std::string("device descriptor: ") + field + " offset " +
-                                std::to_string(offset) + " past its " +
-                                std::to_string(bytes.size()) + " bytes");
+                                          std::to_string(offset) + " past its " +
+                                          std::to_string(bytes.size()) + " bytes");
   }
   const std::string_view rest = bytes.substr(offset);
   return trimPadding(rest.substr(0, rest.find('\0')));
 }
 
 // Offsets of STORAGE_DEVICE_DESCRIPTOR and of STORAGE_PROTOCOL_DATA_DESCRIPTOR.
-constexpr size_t kDescriptorSize = 4, kProductOffset = 16, kRevisionOffset = 20,
-                 kSerialOffset = 24, kBusType = 28, kDescriptorHeader = 36;
+constexpr size_t kDescriptorSize = 4, kProductOffset = 16, kRevisionOffset = 20, kSerialOffset = 24,
+                 kBusType = 28, kDescriptorHeader = 36;
 constexpr size_t kProtocolData = 8, kDataOffset = kProtocolData + 16,
                  kDataLength = kProtocolData + 20, kProtocolHeader = kProtocolData + 40;
 // Within Identify Controller data.
@@ -37,8 +37,8 @@ constexpr size_t kSerial = 4, kSerialLength = 20, kModel = 24, kModelLength = 40
 
 DeviceDescriptor parseDeviceDescriptor(std::string_view bytes) {
   if (bytes.size() < kDescriptorHeader) {
-    throw HostError::invalidInput("", "device descriptor: " + std::to_string(bytes.size()) +
-                                " bytes, fewer than its header");
+    throw HostError::invalidInput(
+        "", "device descriptor: " + std::to_string(bytes.size()) + " bytes, fewer than its header");
   }
   // The driver reports the size it would fill; a text may only lie in what was returned.
   const uint32_t size = word32(bytes, kDescriptorSize);
@@ -51,7 +51,7 @@ DeviceDescriptor parseDeviceDescriptor(std::string_view bytes) {
 DriveIdentity parseNvmeIdentifyDescriptor(std::string_view bytes) {
   if (bytes.size() < kProtocolHeader) {
     throw HostError::invalidInput("", "NVMe identify descriptor: " + std::to_string(bytes.size()) +
-                                " bytes, fewer than its header");
+                                          " bytes, fewer than its header");
   }
   // The data's offset counts from the protocol-specific part, not from the descriptor.
   const size_t offset = kProtocolData + word32(bytes, kDataOffset);
@@ -59,9 +59,9 @@ DriveIdentity parseNvmeIdentifyDescriptor(std::string_view bytes) {
   if (length < kFirmware + kFirmwareLength || offset > bytes.size() ||
       bytes.size() - offset < kFirmware + kFirmwareLength) {
     throw HostError::invalidInput("", "NVMe identify descriptor: " + std::to_string(length) +
-                                " bytes of identify data at " + std::to_string(offset) +
-                                " in " + std::to_string(bytes.size()) +
-                                ", too few for model, serial and firmware");
+                                          " bytes of identify data at " + std::to_string(offset) +
+                                          " in " + std::to_string(bytes.size()) +
+                                          ", too few for model, serial and firmware");
   }
   const std::string_view data = bytes.substr(offset);
   return {trimPadding(data.substr(kModel, kModelLength)),

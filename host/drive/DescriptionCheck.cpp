@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <sstream>
+#include <utility>
 
 #include <boost/property_tree/ptree.hpp>
 #include <boost/property_tree/xml_parser.hpp>

@@ -14,18 +14,20 @@ struct KindRow {
 // The exit codes a script can rely on: 1 for the command line, 2 for what the user handed in
 // (files, targets, the plug-in chosen), 3 for what the plug-in answered or a plan that does not
 // hold, 4 for fwhost's own faults.
+// clang-format off
 const KindRow kKinds[] = {
-    {ErrorKind::usage, 1, false},
-    {ErrorKind::io, 2, false},
-    {ErrorKind::invalidInput, 2, false},
-    {ErrorKind::refusedTarget, 2, false},
-    {ErrorKind::unusablePlugin, 2, false},
-    {ErrorKind::drivesFailed, 2, true},
-    {ErrorKind::pluginRefused, 3, false},
+    {ErrorKind::usage,              1, false},
+    {ErrorKind::io,                 2, false},
+    {ErrorKind::invalidInput,       2, false},
+    {ErrorKind::refusedTarget,      2, false},
+    {ErrorKind::unusablePlugin,     2, false},
+    {ErrorKind::drivesFailed,       2, true},
+    {ErrorKind::pluginRefused,      3, false},
     {ErrorKind::inconsistentAnswer, 3, false},
-    {ErrorKind::mismatch, 3, false},
-    {ErrorKind::internal, 4, false},
+    {ErrorKind::mismatch,           3, false},
+    {ErrorKind::internal,           4, false},
 };
+// clang-format on
 
 const KindRow& rowOf(ErrorKind kind) {
   for (const KindRow& row : kKinds) {

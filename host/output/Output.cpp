@@ -11,9 +11,8 @@ namespace fwhost {
 namespace {
 
 HostError outputFailure(int error) {
-  return HostError::io("standard output",
-                       std::string("cannot write: ") +
-                           (error != 0 ? std::strerror(error) : "write failed"));
+  return HostError::io("standard output", std::string("cannot write: ") +
+                                              (error != 0 ? std::strerror(error) : "write failed"));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Rows of text printed in aligned columns, for the human-readable outputs.
-#ifndef FWHOST_TABLE_H
-#define FWHOST_TABLE_H
+#ifndef FWHOST_OUTPUT_TABLE_H
+#define FWHOST_OUTPUT_TABLE_H
 
 #include <ostream>
 #include <string>

@@ -1,12 +1,14 @@
 #include "host/plan/Plan.h"
 
 #include <ctime>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
 #include "host/error/HostError.h"
 #include "host/plan/Sha256.h"
 #include "host/plan/WriteDecision.h"
+#include "host/plugin/Answer.h"
 
 namespace fwhost {
 namespace {
@@ -80,8 +82,8 @@ Plan makePlan(const Plugin& plugin, const MappedDrive& mapped, const fs::path& d
     sums += package.sha256 + "  " + file + '\n';
   }
   plan.sums = planFile(directory / "SHA256SUMS", sums);
-  plan.manifest = planFile(directory / "manifest.json",
-                           manifestOf(plugin, mapped, entries).dump(2) + '\n');
+  plan.manifest =
+      planFile(directory / "manifest.json", manifestOf(plugin, mapped, entries).dump(2) + '\n');
   return plan;
 }
 

@@ -1,6 +1,7 @@
 #include "host/plan/PlanCheck.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <set>

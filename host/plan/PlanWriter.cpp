@@ -1,10 +1,12 @@
 #include "host/plan/PlanWriter.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "host/error/HostError.h"
@@ -85,8 +87,7 @@ const char* stepWords(WriteStep step, bool dryRun) {
 
 std::string heading(const Plan& plan) {
   return "update to " + plan.destination + ": " + std::to_string(plan.packages.size()) +
-         " packages, " + std::to_string(plan.bytes) + " bytes, into " +
-         plan.directory.u8string();
+         " packages, " + std::to_string(plan.bytes) + " bytes, into " + plan.directory.u8string();
 }
 
 }  // namespace

@@ -30,8 +30,8 @@ void checkFolder(const fs::path& folder) {
   const PathState state = inspectPath(folder);
   if (state.kind == PathKind::directory) {
     if (!canCreateIn(folder))
-      throw HostError::io(folder.u8string(), std::string("cannot write in it: ") +
-                                                 std::strerror(errno));
+      throw HostError::io(folder.u8string(),
+                          std::string("cannot write in it: ") + std::strerror(errno));
     return;
   }
   if (state.kind != PathKind::missing) {
@@ -47,8 +47,8 @@ void checkFolder(const fs::path& folder) {
                                    "cannot be made: " + existing.u8string() + " is not a folder");
   }
   if (!canCreateIn(existing)) {
-    throw HostError::io(folder.u8string(), "cannot be made in " + existing.u8string() + ": " +
-                                               std::strerror(errno));
+    throw HostError::io(folder.u8string(),
+                        "cannot be made in " + existing.u8string() + ": " + std::strerror(errno));
   }
 }
 

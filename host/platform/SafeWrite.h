@@ -37,8 +37,9 @@ std::filesystem::path temporaryBeside(const std::filesystem::path& path);
 
 // Writes bytes to an exclusive temporary file beside path, flushes it to the disk, renames it
 // over path and flushes the folder. HostError naming path, never the temporary file:
-// refusedTarget when path is not a regular file, io when any step fails. The temporary file outlives neither a
-// failure nor SIGINT, SIGTERM or SIGHUP, after which the process ends by that signal.
+// refusedTarget when path is not a regular file, io when any step fails. The temporary file
+// outlives neither a failure nor SIGINT, SIGTERM or SIGHUP, after which the process ends by that
+// signal.
 void writeFileSafely(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace fwhost

@@ -24,8 +24,7 @@ CRITICAL_SECTION pendingLock;
 std::wstring pendingTemporary;
 
 BOOL WINAPI removePendingAndEnd(DWORD event) {
-  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
-    return FALSE;
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
   // Held to the end, so that no further temporary file is made while the process goes.
   EnterCriticalSection(&pendingLock);
   if (!pendingTemporary.empty()) DeleteFileW(pendingTemporary.c_str());
@@ -56,8 +55,9 @@ HostError failure(const fs::path& path, const std::string& doing) {
 
 // Opened to be looked at, not followed if it is a reparse point; a folder too.
 Handle openToInspect(const fs::path& path, DWORD access) {
-  HANDLE handle = CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE handle = CreateFileW(
+      path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   return Handle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
 }
 
@@ -99,7 +99,8 @@ PathState inspectPath(const fs::path& path) {
       return {PathKind::other, "not a regular file", 0};
   }
   BY_HANDLE_FILE_INFORMATION information{};
-  if (!GetFileInformationByHandle(file.get(), &information)) return {PathKind::other, "a device", 0};
+  if (!GetFileInformationByHandle(file.get(), &information))
+    return {PathKind::other, "a device", 0};
   const DWORD attributes = information.dwFileAttributes;
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
     return {PathKind::other, "a reparse point (a link or a junction)", 0};

@@ -23,9 +23,9 @@ std::FILE* openTemporaryFile() {
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::wstring name =
         std::wstring(folder, length) + L"fwhost-" + std::to_wstring(generator()) + L".tmp";
-    const HANDLE file = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                    CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
-                                    nullptr);
+    const HANDLE file =
+        CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
       if (GetLastError() == ERROR_FILE_EXISTS) continue;
       errno = EACCES;

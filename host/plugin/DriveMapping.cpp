@@ -1,6 +1,7 @@
 #include "host/plugin/DriveMapping.h"
 
 #include <iostream>
+#include <utility>
 
 #include "host/drive/DescriptionCheck.h"
 

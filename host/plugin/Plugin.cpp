@@ -26,9 +26,8 @@ void resolve(const PluginLibrary& library, const std::filesystem::path& path, co
              Export& function) {
   function = reinterpret_cast<Export>(library.symbol(name));
   if (function == nullptr) {
-    throw HostError::unusablePlugin(path.u8string(),
-                                    std::string("not a firmware provider plug-in (no export ") +
-                                        name + ")");
+    throw HostError::unusablePlugin(
+        path.u8string(), std::string("not a firmware provider plug-in (no export ") + name + ")");
   }
 }
 
@@ -120,9 +119,9 @@ std::string Plugin::image(const std::string& name) const {
     return binary_(name.data(), size, reinterpret_cast<uint8_t*>(buffer), length);
   });
   if (reply.code != FWPROVIDER_OK) {
-    throw HostError::pluginRefused(path_.u8string(), "refused to hand out image " + name +
-                                                         " (answered " +
-                                                         std::to_string(reply.code) + ")");
+    throw HostError::pluginRefused(
+        path_.u8string(),
+        "refused to hand out image " + name + " (answered " + std::to_string(reply.code) + ")");
   }
   return reply.bytes;
 }
