@@ -10,7 +10,7 @@ scripts/setup.sh lintian
 deb=$(echo build/default/fwhost_*_amd64.deb)
 zip=$(echo build/windows/fwhost-*-win64.zip)
 work=$(mktemp -d "${TMPDIR:-/tmp}/fwprovider-packages.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+trap 'umount "$work/root/proc" 2>/dev/null || true; rm -rf "$work"' EXIT
 
 lintian --fail-on error,warning "$deb"
 
@@ -18,8 +18,9 @@ mkdir "$work/root"
 scripts/clean-root.sh "$work/root"
 cp "$deb" "$work/root/tmp/"
 plugin_sha256=$(sha256sum build/default/provider/libfwprovider.so | cut -d ' ' -f 1)
-unshare --mount --pid --fork --mount-proc="$work/root/proc" chroot "$work/root" \
-  /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
+# fwhost finds its own folder, and so its plug-in, through /proc.
+mount -t proc proc "$work/root/proc"
+chroot "$work/root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
   /bin/bash -s "/tmp/${deb##*/}" "$plugin_sha256" <<'EOF'
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
