@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev libssl-dev
   locales
+  git help2man dpkg-dev file strip-nondeterminism
   "$@"
 )
 
