@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev libssl-dev
   locales
+  devscripts  # hardening-check, which the tests read the built files' protections with
   "$@"
 )
 
