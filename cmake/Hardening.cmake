@@ -3,7 +3,8 @@
 add_compile_options(-fstack-protector-strong -Wformat -Werror=format-security)
 
 if(MINGW)
-  # The driver then links the stack protector's runtime, libssp, statically like the rest.
+  # The driver then links libssp, which both the stack protector and FORTIFY's checked calls
+  # need, statically like the rest.
   add_link_options(-fstack-protector-strong)
   # mingw-w64's headers know no level above 2.
   add_compile_definitions(_FORTIFY_SOURCE=2)
@@ -16,7 +17,8 @@ else()
   add_compile_options(-fstack-clash-protection -fcf-protection)
   add_compile_definitions(_FORTIFY_SOURCE=3)
   add_link_options("LINKER:-z,relro,-z,now,-z,noexecstack")
-  # Makes CMake link programs with -pie, as CMAKE_POSITION_INDEPENDENT_CODE asks.
+  # Without it CMake links programs with the compiler's default, whatever
+  # CMAKE_POSITION_INDEPENDENT_CODE says; with it, with -pie.
   include(CheckPIESupported)
   check_pie_supported()
 endif()
