@@ -174,8 +174,8 @@ std::string planDrive(const Plugin& plugin, const ScannedDrive& drive, DriveRepo
     if (heading.empty()) heading = line;
   };
   try {
-    report.entry["plan"] =
-        writePlan(makePlan(plugin, *report.mapped, directory / planFolder(drive)), {}, keepHeading);
+    report.entry["plan"] = writePlan(
+        makePlan(plugin, *report.mapped, {directory, planFolder(drive)}), {}, keepHeading);
   } catch (const HostError& error) {
     report.entry["plan"] = {{"error", error.what()}};
     report.failed = true;
