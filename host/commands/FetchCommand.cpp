@@ -37,10 +37,13 @@ Target targetOf(const FetchOptions& options) {
   // Texts inside fwhost are UTF-8, which a narrow path on Windows is not.
   const std::string named = options.name + ".bin";
   fs::path file = fs::u8path(options.file.empty() ? named : options.file);
-  if (inspectPath(file).kind == PathKind::directory) {
+  const PathState state = inspectPath(file);
+  if (state.kind == PathKind::directory) {
     Folder folder = Folder::open(file, false);
     return {file / fs::u8path(named), std::move(folder), named};
   }
+  // Refused before its folder is looked for: a device such as \\.\PhysicalDrive0 has none.
+  refuseUnlessReplaceable(state, file);
   if (!file.has_filename()) throw HostError::io(file.u8string(), "is no folder");
   return {file, Folder::holding(file), file.filename().u8string()};
 }

@@ -183,7 +183,7 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
   for (int i = 0; i < 1000; ++i) many += "<a/>";
   spit(dir_ / "deep.xml", deep);
   spit(dir_ / "many.xml", many + "</Object>");
-  spit(dir_ / "nul.xml", std::string("\0<Object/>", 10));
+  spit(dir_ / "zero.xml", std::string("\0<Object/>", 10));  // nul.xml is a device on Windows
   spit(dir_ / "twice.xml", drive.substr(0, drive.rfind("</Object>")) +
                                "<Property category=\"attribute\" name=\"firmware\" "
                                "type=\"string\" value=\"REV1\"/></Object>");
@@ -247,7 +247,7 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
       {{"map", "twice.xml"}, 0, "Firmware is given 2 times (letter case aside)"},
       {{"map", "deep.xml", "--json"}, 3, "deep.xml (not XML: elements nested deeper than 256"},
       {{"map", "afile"}, 3, "afile (not XML: line 1: no element)"},
-      {{"map", "nul.xml"}, 3, "(not XML: line 1: a NUL byte before any element)"},
+      {{"map", "zero.xml"}, 3, "(not XML: line 1: a NUL byte before any element)"},
       {{"map", "surrogate.xml"}, 2, "surrogate.xml: not valid UTF-16LE text"},
       {{"map", "many.xml"}, 2, "holds 1001 elements, more than the 1000"},
       {{"plan", "twice.xml", "-o", "out/plan"}, 2, "twice.xml: Firmware is given more than once"},
