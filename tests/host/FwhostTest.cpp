@@ -198,6 +198,10 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
   fs::create_symlink(dir_ / "elsewhere", dir_ / link);
   fs::create_directory_symlink(dir_ / "plan", dir_ / "planlink");
   ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0);
+  // Should fwhost open the FIFO, it reads these bytes instead of waiting for a writer forever.
+  const int fifo = ::open((dir_ / "fifo").c_str(), O_RDWR | O_NONBLOCK);
+  const std::string junk(4096, 'x');
+  ASSERT_EQ(::write(fifo, junk.data(), junk.size()), 4096);
   const bool device = ::mknod((dir_ / "null").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0;
   if (!device) std::cerr << "skipped: cannot make a character device here (mknod needs root)\n";
 #endif
@@ -363,6 +367,7 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
   EXPECT_FALSE(fs::exists(dir_ / "out"));
 #if !defined(_WIN32)
   EXPECT_TRUE(fs::is_fifo(fs::symlink_status(dir_ / "fifo")));
+  ::close(fifo);
   EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir_ / link)));
   EXPECT_EQ(slurp(dir_ / "elsewhere"), "keep me");
   EXPECT_TRUE(!device || fs::is_character_file(fs::symlink_status(dir_ / "null")));
