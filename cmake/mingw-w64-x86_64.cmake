@@ -34,5 +34,7 @@ set(CMAKE_MODULE_LINKER_FLAGS_INIT -static)
 # A release DLL ships without its symbol table.
 set(CMAKE_SHARED_LINKER_FLAGS_RELEASE_INIT -s)
 
+# Wine gives a file the Unix name its Windows name has in the Unix locale's character set; where
+# no locale is set, as on a fresh machine, that is ASCII, and the tests' folder names are not.
 set(CMAKE_CROSSCOMPILING_EMULATOR
-    env WINEDEBUG=-all "WINEPREFIX=${FWPROVIDER_CACHE}/wine" wine)
+    env WINEDEBUG=-all "WINEPREFIX=${FWPROVIDER_CACHE}/wine" LC_ALL=C.UTF-8 wine)

@@ -15,6 +15,7 @@
 #include "host/commands/CommonOptions.h"
 #include "host/error/HostError.h"
 #include "host/output/Output.h"
+#include "host/output/TerminalText.h"
 #include "host/platform/CommandLine.h"
 #include "host/platform/StandardStreams.h"
 
@@ -41,7 +42,8 @@ std::string helpHint(const CLI::App& app) {
 int fail(const HostError& error, const CLI::App& app, bool json) {
   const bool usage = error.kind() == fwhost::ErrorKind::usage;
   const std::string message = error.what() + (usage ? " (see " + helpHint(app) + ")" : "");
-  std::cerr << "fwhost: " << message << '\n';
+  // Names in it may come from a drive, a file or the plug-in; JSON carries them exactly.
+  std::cerr << "fwhost: " << fwhost::terminalSafe(message) << '\n';
   if (json && !error.answered()) {
     fwhost::printJson({{"error", {{"exit_code", error.exitCode()}, {"message", message}}}});
     std::cout.flush();

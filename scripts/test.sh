@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # Fresh Debian 12 to a full test run: set-up, build, the plug-in built again elsewhere to the same
-# bytes, every test, the same under ASan and UBSan with every fuzz target run briefly; on Linux,
-# then the Windows DLL cross-built, rebuilt elsewhere likewise and tested under Wine.
+# bytes, every test, fwhost scan on a real kernel in a QEMU guest, the same under ASan and UBSan
+# with every fuzz target run briefly; on Linux, then the Windows DLL cross-built, rebuilt
+# elsewhere likewise and tested under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh
 scripts/reproducible.sh default provider/libfwprovider.so
 ctest --preset default
+# The cache holds the guest's kernel package, the cross-built Boost and the Wine prefix that the
+# toolchain file uses.
+export FWPROVIDER_CACHE=${FWPROVIDER_CACHE:-$HOME/.cache/fwprovider}
+tests/guest/run.sh build/default
 scripts/hardening.sh
 
-# The cache holds the cross-built Boost and the Wine prefix that the toolchain file uses.
-export FWPROVIDER_CACHE=${FWPROVIDER_CACHE:-$HOME/.cache/fwprovider}
 scripts/windows-deps.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows

@@ -73,8 +73,8 @@ std::string imageOf(const Plugin& plugin, const std::string& name) {
   if (plugin.imageSize(name) == 0)
     throw HostError::invalidInput(plugin.path().u8string(), "has no image named " + name);
   if (!isPackageName(name)) {
-    throw HostError::inconsistentAnswer(
-        plugin.path().u8string(), "an image named " + quotedName(name) + " cannot be a file name");
+    throw HostError::inconsistentAnswer(plugin.path().u8string(),
+                                        "an image named \"" + name + "\" cannot be a file name");
   }
   return plugin.image(name);
 }

@@ -6,6 +6,7 @@
 
 #include "host/commands/CommonOptions.h"
 #include "host/drive/DriveInput.h"
+#include "host/output/TerminalText.h"
 #include "host/plugin/Answer.h"
 #include "host/plugin/DriveMapping.h"
 #include "host/plugin/Plugin.h"
@@ -15,15 +16,15 @@ namespace {
 
 void printAnswer(const MappingAnswer& answer) {
   std::cout << verdictWords(answer.verdict) << " (status " << answer.status << ")\n";
-  std::cout << "target version: " << (answer.destination.empty() ? "none" : answer.destination)
-            << '\n';
+  std::cout << "target version: "
+            << (answer.destination.empty() ? "none" : terminalSafe(answer.destination)) << '\n';
   if (answer.packages.empty()) {
     std::cout << "packages: none\n";
     return;
   }
   std::cout << "packages, in flash order:\n";
   for (size_t i = 0; i < answer.packages.size(); ++i) {
-    std::cout << "  " << i + 1 << "  " << answer.packages[i] << '\n';
+    std::cout << "  " << i + 1 << "  " << terminalSafe(answer.packages[i]) << '\n';
   }
 }
 

@@ -2,6 +2,7 @@
 // discover, map, plan, print.
 #include <algorithm>
 #include <cctype>
+#include <exception>
 #include <filesystem>
 #include <iostream>
 #include <iterator>
@@ -9,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -21,6 +23,7 @@
 #include "host/drive/DriveInput.h"
 #include "host/error/HostError.h"
 #include "host/output/Table.h"
+#include "host/output/TerminalText.h"
 #include "host/plan/Plan.h"
 #include "host/plan/PlanWriter.h"
 #include "host/plugin/Answer.h"
@@ -99,9 +102,10 @@ std::vector<ScannedDrive> selectDrives(const std::vector<ScannedDrive>& drives,
   return chosen;
 }
 
-DriveReport unreadableDrive(const ScannedDrive& drive) {
-  return {{{"device", drive.device}, {"error", drive.error}},
-          {drive.device, "", "", "", "", "error: " + drive.error},
+// A drive whose identity could not be read, or whose mapping failed, and why.
+DriveReport unreadableDrive(const std::string& device, const std::string& error) {
+  return {{{"device", device}, {"error", error}},
+          {device, "", "", "", "", "error: " + error},
           std::nullopt,
           true};
 }
@@ -114,7 +118,7 @@ DriveReport mappedDrive(const ScannedDrive& drive, DriveDescription description,
     warnings.insert(warnings.begin(), "identity truncated: " + drive.truncation);
   }
   for (const std::string& warning : warnings)
-    std::cerr << "fwhost: warning: " << drive.device << ": " << warning << '\n';
+    std::cerr << "fwhost: warning: " << terminalSafe(drive.device + ": " + warning) << '\n';
   description.set("ModelNumber", "string", identity.model);
   description.set("SerialNumber", "string", identity.serial);
   description.set("Firmware", "string", identity.firmware);
@@ -141,9 +145,8 @@ DriveReport mappedDrive(const ScannedDrive& drive, DriveDescription description,
   return report;
 }
 
-DriveReport reportOf(const ScannedDrive& drive, const VendorAttributes& vendor,
-                     const Plugin& plugin) {
-  if (!drive.error.empty()) return unreadableDrive(drive);
+DriveReport mappedWithVendorAttributes(const ScannedDrive& drive, const VendorAttributes& vendor,
+                                       const Plugin& plugin) {
   if (vendor.rulesFile.empty()) return mappedDrive(drive, vendor.settings, {}, plugin);
   const AttributeRule* rule = findRule(vendor.rules, drive.identity.model, drive.identity.serial);
   if (rule) return mappedDrive(drive, rule->attributes, {}, plugin);
@@ -152,46 +155,112 @@ DriveReport reportOf(const ScannedDrive& drive, const VendorAttributes& vendor,
       {"no rule of " + vendor.rulesFile + " matches it: mapped without vendor attributes"}, plugin);
 }
 
-// A folder name of the drive's device and serial, with only characters safe in any file name.
-std::string planFolder(const ScannedDrive& drive) {
-  std::string name = drive.device + "-" + drive.identity.serial;
+// Whatever fails for one drive becomes its row, so that the others are still mapped.
+DriveReport reportOf(const ScannedDrive& drive, const VendorAttributes& vendor,
+                     const Plugin& plugin) {
+  if (!drive.error.empty()) return unreadableDrive(drive.device, drive.error);
+  try {
+    return mappedWithVendorAttributes(drive, vendor, plugin);
+  } catch (const HostError& error) {
+    return unreadableDrive(drive.device, error.what());
+  } catch (const std::exception& error) {
+    return unreadableDrive(drive.device, std::string("internal error: ") + error.what());
+  }
+}
+
+// The drive's own folder: its model and serial, which stay the same from boot to boot, with
+// only characters that every file system takes.
+std::string planFolder(const DriveIdentity& identity) {
+  std::string name = identity.model + "-" + identity.serial;
   for (char& c : name) {
-    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_' && c != '.') c = '_';
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_') c = '_';
   }
   return name;
 }
 
-// Writes the drive's plan into its own folder below directory, as fwhost plan writes one, when
-// its verdict is update available and its identity whole; the line that says what was done.
-std::string planDrive(const Plugin& plugin, const ScannedDrive& drive, DriveReport& report,
-                      const std::filesystem::path& directory) {
-  if (!report.mapped) return "no plan: unreadable";
+// Why the drive gets no plan; empty when it gets one.
+std::string whyNoPlan(const ScannedDrive& drive, const DriveReport& report) {
+  if (!report.mapped) return "its row is an error";
   const Verdict verdict = report.mapped->answer.verdict;
-  if (verdict != Verdict::updateAvailable) return std::string("no plan: ") + verdictWords(verdict);
-  if (!drive.truncation.empty()) return "no plan: identity truncated";
+  if (verdict != Verdict::updateAvailable) return verdictWords(verdict);
+  if (!drive.truncation.empty()) return "identity truncated";
+  return {};
+}
+
+std::string failedPlan(DriveReport& report, const std::string& error) {
+  report.entry["plan"] = {{"error", error}};
+  report.failed = true;
+  return "no plan: " + error;
+}
+
+// Writes the drive's plan into its folder, as fwhost plan writes one; the line that says what
+// was done.
+std::string planDrive(const Plugin& plugin, DriveReport& report, const PlanPlace& place) {
   std::string heading;
   const auto keepHeading = [&heading](const std::string& line) {
     if (heading.empty()) heading = line;
   };
   try {
-    report.entry["plan"] = writePlan(
-        makePlan(plugin, *report.mapped, {directory, planFolder(drive)}), {}, keepHeading);
+    report.entry["plan"] = writePlan(makePlan(plugin, *report.mapped, place), {}, keepHeading);
   } catch (const HostError& error) {
-    report.entry["plan"] = {{"error", error.what()}};
-    report.failed = true;
-    return std::string("no plan: ") + error.what();
+    return failedPlan(report, error.what());
   }
   return heading;
 }
 
-// One line per drive, "DEVICE: what was done"; none without --plan.
+// The folder of each drive's plan; empty for a drive that gets none.
+std::vector<std::string> planFolders(const std::vector<ScannedDrive>& drives,
+                                     const std::vector<DriveReport>& reports) {
+  std::vector<std::string> folders;
+  for (size_t i = 0; i < drives.size(); ++i)
+    folders.push_back(whyNoPlan(drives[i], reports[i]).empty() ? planFolder(drives[i].identity)
+                                                               : "");
+  return folders;
+}
+
+// The other drives whose plan would go into the same folder, its name compared as Windows
+// compares names: regardless of case.
+std::string sharers(const std::vector<ScannedDrive>& drives,
+                    const std::vector<std::string>& folders, size_t drive) {
+  const auto sameLetter = [](char left, char right) {
+    return std::tolower(static_cast<unsigned char>(left)) ==
+           std::tolower(static_cast<unsigned char>(right));
+  };
+  std::string others;
+  for (size_t i = 0; i < drives.size(); ++i) {
+    const std::string& folder = folders[i];
+    if (i == drive || folder.size() != folders[drive].size() ||
+        !std::equal(folder.begin(), folder.end(), folders[drive].begin(), sameLetter)) {
+      continue;
+    }
+    others += (others.empty() ? "" : ", ") + drives[i].device;
+  }
+  return others;
+}
+
+// One line per drive, "DEVICE: what was done"; none without --plan. Drives that would share a
+// folder get no plan, so that none takes another's.
 std::vector<std::string> planDrives(const Plugin& plugin, const std::vector<ScannedDrive>& drives,
                                     std::vector<DriveReport>& reports, const std::string& folder) {
   std::vector<std::string> lines;
   if (folder.empty()) return lines;
   const std::filesystem::path directory = std::filesystem::u8path(folder);
-  for (size_t i = 0; i < drives.size(); ++i)
-    lines.push_back(drives[i].device + ": " + planDrive(plugin, drives[i], reports[i], directory));
+  const std::vector<std::string> folders = planFolders(drives, reports);
+  for (size_t i = 0; i < drives.size(); ++i) {
+    const std::string why = whyNoPlan(drives[i], reports[i]);
+    const std::string others = folders[i].empty() ? "" : sharers(drives, folders, i);
+    std::string line;
+    if (!why.empty()) {
+      reports[i].entry["plan"] = {{"skipped", why}};
+      line = "no plan: " + why;
+    } else if (!others.empty()) {
+      line = failedPlan(reports[i], (directory / folders[i]).u8string() + ": the plan folder of " +
+                                        others + " too");
+    } else {
+      line = planDrive(plugin, reports[i], {directory, folders[i]});
+    }
+    lines.push_back(drives[i].device + ": " + line);
+  }
   return lines;
 }
 
@@ -202,13 +271,13 @@ void printScan(const HostOptions& host, const std::vector<DriveReport>& reports,
     for (const DriveReport& report : reports) entries.push_back(report.entry);
     printJson(entries);
   } else if (reports.empty()) {
-    std::cerr << "fwhost: " << searched << ": no NVMe or SATA/SCSI drives found\n";
+    std::cerr << "fwhost: " << terminalSafe(searched) << ": no NVMe or SATA/SCSI drives found\n";
   } else {
     std::vector<TableRow> rows;
     for (const DriveReport& report : reports) rows.push_back(report.row);
     printTable(std::cout, {"DEVICE", "MODEL", "SERIAL", "FIRMWARE", "SOURCE", "VERDICT", "TARGET"},
                rows);
-    for (const std::string& line : planLines) printLine(line);
+    for (const std::string& line : planLines) printLine(terminalSafe(line));
   }
 }
 
@@ -245,7 +314,7 @@ void addScanOptions(CLI::App& command, ScanOptions& options) {
                   "JSON rules that give each drive its vendor attributes by model and serial")
       ->excludes(command.get_option("--set"));
   command.add_option("--plan", options.planDirectory,
-                     "write the plan of each drive with an update into DIR/DEVICE-SERIAL");
+                     "write the plan of each drive with an update into DIR/MODEL-SERIAL");
 }
 
 }  // namespace

@@ -4,11 +4,13 @@
 
 #include <string>
 
+#include "host/discovery/DriveScan.h"
+
 namespace fwhost {
 
 // Sends IDENTIFY DEVICE as an ATA PASS-THROUGH (16) command to the machine's own device node
-// of a block device ("sda"); needs root. An AtaIdentifier, so HostError (io) naming the node.
-std::string identifyThroughPassThrough(const std::string& device);
+// of a block device ("sda"); needs root. An AtaIdentifier.
+AtaAnswer identifyThroughPassThrough(const std::string& device);
 
 }  // namespace fwhost
 

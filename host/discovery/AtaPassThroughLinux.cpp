@@ -10,8 +10,7 @@
 #include <cstring>
 
 #include "host/discovery/AtaPassThrough.h"
-#include "host/discovery/IdentifyPages.h"
-#include "host/discovery/SysfsAttribute.h"
+#include "host/discovery/SysfsTree.h"
 #include "host/error/HostError.h"
 
 namespace fwhost {
@@ -26,8 +25,8 @@ void checkIsTheDevice(int fd, const std::string& device, const std::string& node
   if (::fstat(fd, &status) != 0 || !S_ISBLK(status.st_mode)) {
     throw HostError::io(node, "not a block device");
   }
-  const std::string numbers =
-      trimPadding(readSysfsAttribute("/sys/block/" + device + "/dev").value_or(""));
+  std::string numbers = SysfsTree("/sys").read("block/" + device + "/dev").value_or("");
+  if (!numbers.empty() && numbers.back() == '\n') numbers.pop_back();
   const std::string expected =
       std::to_string(major(status.st_rdev)) + ":" + std::to_string(minor(status.st_rdev));
   if (numbers != expected) {
@@ -35,36 +34,29 @@ void checkIsTheDevice(int fd, const std::string& device, const std::string& node
   }
 }
 
-// HostError (io) unless the command completed and filled its whole buffer.
-void checkAnswered(const sg_io_hdr_t& io, const uint8_t* sense, const std::string& node) {
+// Why the command did not complete with its whole buffer filled; empty when it did.
+std::string refusalOf(const sg_io_hdr_t& io, const uint8_t* sense) {
   if ((io.info & SG_INFO_OK_MASK) != SG_INFO_OK) {
     // Descriptor sense (0x72/0x73) has its key in byte 1, fixed sense in byte 2.
     const unsigned key =
         io.sb_len_wr > 2 ? ((sense[0] & 0x7e) == 0x72 ? sense[1] : sense[2]) & 0x0f : 0;
-    throw HostError::io(node, "ATA PASS-THROUGH failed (SCSI status " + std::to_string(io.status) +
-                                  ", host " + std::to_string(io.host_status) + ", driver " +
-                                  std::to_string(io.driver_status) + ", sense key " +
-                                  std::to_string(key) + ")");
+    return "ATA PASS-THROUGH failed (SCSI status " + std::to_string(io.status) + ", host " +
+           std::to_string(io.host_status) + ", driver " + std::to_string(io.driver_status) +
+           ", sense key " + std::to_string(key) + ")";
   }
   if (io.resid > 0) {
-    throw HostError::io(node, "answered " + std::to_string(io.dxfer_len - io.resid) +
-                                  " of 512 bytes of IDENTIFY data");
+    return "answered " + std::to_string(io.dxfer_len - io.resid) + " of 512 bytes of IDENTIFY data";
   }
+  return {};
 }
 
-}  // namespace
+// Access refused means a user without the rights that root has; anything else is other.
+AtaAnswer::Failure unlessDenied(AtaAnswer::Failure other) {
+  return errno == EACCES || errno == EPERM ? AtaAnswer::Failure::notPermitted : other;
+}
 
-std::string identifyThroughPassThrough(const std::string& device) {
-  const std::string node = "/dev/" + device;
-  const int fd = ::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) throw HostError::io(node, std::string("cannot open: ") + std::strerror(errno));
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  checkIsTheDevice(fd, device, node);
-
-  // ATA PASS-THROUGH (16): PIO data-in, one 512-byte block from the device, IDENTIFY DEVICE.
+// ATA PASS-THROUGH (16): PIO data-in, one 512-byte block from the device, IDENTIFY DEVICE.
+AtaAnswer askIdentify(int fd, const std::string& node) {
   uint8_t command[16] = {0x85, 4 << 1, 0x0e, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0xec, 0};
   std::string data(512, '\0');
   uint8_t sense[32] = {};
@@ -79,10 +71,33 @@ std::string identifyThroughPassThrough(const std::string& device) {
   io.sbp = sense;
   io.timeout = kTimeoutMs;
   if (::ioctl(fd, SG_IO, &io) != 0) {
-    throw HostError::io(node, std::string("SG_IO refused: ") + std::strerror(errno));
+    const auto failure = unlessDenied(AtaAnswer::Failure::refused);
+    return {{}, failure, node + ": SG_IO refused: " + std::strerror(errno)};
   }
-  checkAnswered(io, sense, node);
-  return data;
+  const std::string refusal = refusalOf(io, sense);
+  if (!refusal.empty()) return {{}, AtaAnswer::Failure::refused, node + ": " + refusal};
+  return {data, AtaAnswer::Failure::none, {}};
+}
+
+}  // namespace
+
+AtaAnswer identifyThroughPassThrough(const std::string& device) {
+  const std::string node = "/dev/" + device;
+  const int fd = ::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    const auto failure = unlessDenied(AtaAnswer::Failure::unreachable);
+    return {{}, failure, node + ": cannot open: " + std::strerror(errno)};
+  }
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  try {
+    checkIsTheDevice(fd, device, node);
+  } catch (const HostError& error) {
+    return {{}, AtaAnswer::Failure::unreachable, error.what()};
+  }
+  return askIdentify(fd, node);
 }
 
 }  // namespace fwhost

@@ -13,9 +13,22 @@
 
 namespace fwhost {
 
-// Given a block device's kernel name ("sda"), the drive's 512 bytes of IDENTIFY DEVICE data;
-// HostError (io) naming the device node and the reason when it cannot be asked.
-using AtaIdentifier = std::function<std::string(const std::string& device)>;
+// What an ATA drive answered to IDENTIFY DEVICE sent through the pass-through.
+struct AtaAnswer {
+  // Why there is no answer, which decides what could give one.
+  enum class Failure {
+    none,
+    notPermitted,  // this user may not open the device node or send the command: not root
+    refused,       // the command reached the device and the drive or its bridge refused it
+    unreachable,   // the device node is missing or not the drive's
+  };
+  std::string data;  // the 512 bytes of IDENTIFY DEVICE data, when answered
+  Failure failure = Failure::none;
+  std::string reason;  // naming the device node, when not answered
+};
+
+// Given a block device's kernel name ("sda"), what the drive answers to IDENTIFY DEVICE.
+using AtaIdentifier = std::function<AtaAnswer(const std::string& device)>;
 
 struct ScanRequest {
   // A tree laid out as /sys to read instead of this machine's; its drives are then never asked
@@ -33,8 +46,9 @@ bool scansSysfs();
 // Where scanDrives looks, for messages: the sysfs root, or Windows' drive names.
 std::string scanPlaces(const ScanRequest& request);
 
-// The drives in natural order of their names, NVMe first. A drive whose identity cannot be
-// read is listed with ScannedDrive::error; HostError (io) when there is nowhere to look.
+// The drives in natural order of their names, NVMe first; of SCSI devices only disks. A drive
+// whose identity cannot be read is listed with ScannedDrive::error; HostError (io) when there is
+// nowhere to look or the drives cannot be listed.
 std::vector<ScannedDrive> scanDrives(const ScanRequest& request);
 
 }  // namespace fwhost

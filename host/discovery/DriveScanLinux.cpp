@@ -1,110 +1,152 @@
 #include <algorithm>
-#include <system_error>
+#include <optional>
+#include <string_view>
+#include <utility>
 
 #include "host/discovery/AtaPassThrough.h"
 #include "host/discovery/DriveScan.h"
 #include "host/discovery/IdentifyPages.h"
 #include "host/discovery/NaturalOrder.h"
-#include "host/discovery/SysfsAttribute.h"
+#include "host/discovery/SysfsTree.h"
 #include "host/error/HostError.h"
 
 namespace fwhost {
 namespace {
 
-namespace fs = std::filesystem;
-
 const char* const kOwnTree = "/sys";
 
-std::string requiredText(const fs::path& path) {
-  const auto bytes = readSysfsAttribute(path);
-  if (!bytes) throw HostError::io(path.string(), "missing");
-  return trimPadding(*bytes);
-}
+// What the kernel's INQUIRY translation of an ATA drive keeps of its identity.
+const char* const kInquiryTranslation =
+    "only the kernel's INQUIRY translation, which keeps the first 16 of the model's 40 "
+    "characters and 4 of the firmware revision's 8 (characters 5-8, or 1-4 when those are "
+    "blank)";
 
-std::vector<fs::path> naturallySorted(const fs::path& directory) {
-  std::vector<fs::path> entries;
-  std::error_code error;
-  for (fs::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
-    entries.push_back(it->path());
-  }
-  std::sort(entries.begin(), entries.end(), [](const fs::path& left, const fs::path& right) {
-    return naturalLess(left.filename().string(), right.filename().string());
-  });
-  return entries;
+// An attribute's text without the line end the kernel adds to it.
+std::string_view withoutLineEnd(std::string_view text) {
+  if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+  return text;
 }
 
 // What parse reads from the file's bytes; its reason for refusing them names the file.
 template <typename Parse>
-auto parsedFile(const fs::path& path, const std::string& bytes, Parse parse) {
+auto parsedFile(const SysfsTree& tree, const std::string& path, const std::string& bytes,
+                Parse parse) {
   try {
     return parse(bytes);
   } catch (const HostError& error) {
-    throw error.about(path.string());
+    throw error.about(tree.name(path));
   }
 }
 
-void readNvme(ScannedDrive& drive, const fs::path& controller) {
+// The text of an attribute, std::nullopt when there is none.
+std::optional<std::string> attributeText(const SysfsTree& tree, const std::string& path,
+                                         const char* field) {
+  const auto bytes = tree.read(path);
+  if (!bytes) return std::nullopt;
+  return parsedFile(tree, path, *bytes, [field](const std::string& text) {
+    return identityText(field, withoutLineEnd(text));
+  });
+}
+
+std::string requiredText(const SysfsTree& tree, const std::string& path, const char* field) {
+  auto text = attributeText(tree, path, field);
+  if (!text) throw HostError::io(tree.name(path), "missing");
+  return std::move(*text);
+}
+
+std::vector<std::string> naturallySorted(std::vector<std::string> names) {
+  std::sort(names.begin(), names.end(), naturalLess);
+  return names;
+}
+
+void readNvme(const SysfsTree& tree, ScannedDrive& drive) {
+  const std::string controller = "class/nvme/" + drive.device + "/";
   drive.source = IdentitySource::nvmeSysfs;
-  drive.identity = {requiredText(controller / "model"), requiredText(controller / "serial"),
-                    requiredText(controller / "firmware_rev")};
+  drive.identity = {requiredText(tree, controller + "model", "model"),
+                    requiredText(tree, controller + "serial", "serial"),
+                    requiredText(tree, controller + "firmware_rev", "firmware")};
+}
+
+// SCSI peripheral device types of disks: direct access (0) and simplified direct access (0x0e).
+// CD and DVD drives, tapes and enclosures are no drives to update.
+bool isDisk(const std::optional<std::string>& type) {
+  return type && (withoutLineEnd(*type) == "0" || withoutLineEnd(*type) == "14");
 }
 
 // The kernel's ATA translation (libata) names the vendor of every drive it translates "ATA".
-bool isAta(const fs::path& device) {
-  return trimPadding(readSysfsAttribute(device / "vendor").value_or("")) == "ATA";
+bool isAta(const SysfsTree& tree, const std::string& device) {
+  return attributeText(tree, device + "vendor", "vendor") == "ATA";
 }
 
-// The drive's identity from its IDENTIFY data asked through identify; why not, when it cannot.
+// The drive's identity from its IDENTIFY data asked through identify; when it cannot be, why
+// not and what would give it.
 std::string identifyThroughDevice(ScannedDrive& drive, const AtaIdentifier& identify) {
-  if (!identify) return "no IDENTIFY through SG_IO for a --sysfs-root tree";
-  try {
-    drive.identity = parseAtaIdentify(identify(drive.device));
-    drive.source = IdentitySource::ataIdentifySgio;
-    return {};
-  } catch (const HostError& error) {
-    return std::string("IDENTIFY DEVICE through SG_IO failed: ") + error.what();
+  using Failure = AtaAnswer::Failure;
+  if (!identify) return "no device is asked for a --sysfs-root tree";
+  const AtaAnswer answer = identify(drive.device);
+  switch (answer.failure) {
+    case Failure::none:
+      break;
+    case Failure::notPermitted:
+      return answer.reason + "; run as root for the full identity";
+    case Failure::refused:
+      return answer.reason + ": the drive or its bridge refused IDENTIFY DEVICE through SG_IO, " +
+             "so its full identity cannot be read here";
+    case Failure::unreachable:
+      return answer.reason;
   }
+  try {
+    drive.identity = parseAtaIdentify(answer.data);
+  } catch (const HostError& error) {
+    throw error.about("/dev/" + drive.device);
+  }
+  drive.source = IdentitySource::ataIdentifySgio;
+  return {};
 }
 
-void readInquiry(ScannedDrive& drive, const fs::path& device, bool ata,
+// The INQUIRY product and revision and the serial page; whyNotAsked: why an ATA drive's
+// IDENTIFY data could not be had, empty for a drive that is not ATA.
+void readInquiry(const SysfsTree& tree, ScannedDrive& drive, const std::string& device,
                  const std::string& whyNotAsked) {
   drive.source = IdentitySource::scsiInquiry;
-  drive.identity.model = requiredText(device / "model");
-  drive.identity.firmware = requiredText(device / "rev");
-  const fs::path serialPage = device / "vpd_pg80";
-  const auto page = readSysfsAttribute(serialPage);
-  if (page) drive.identity.serial = parsedFile(serialPage, *page, parseUnitSerialNumberPage);
-  if (ata) {
-    drive.truncation =
-        "only the kernel's INQUIRY translation, which cuts the model to 16 and the firmware "
-        "revision to 4 characters: no " +
-        (device / "vpd_pg89").string() + " (kernel 5.18 and later) and " + whyNotAsked +
-        "; run as root (or on a kernel that has the page) for the full identity";
+  drive.identity.model = requiredText(tree, device + "model", "model");
+  drive.identity.firmware = requiredText(tree, device + "rev", "firmware");
+  const std::string serialPage = device + "vpd_pg80";
+  const auto page = tree.read(serialPage);
+  if (page) drive.identity.serial = parsedFile(tree, serialPage, *page, parseUnitSerialNumberPage);
+  if (!whyNotAsked.empty()) {
+    drive.truncation = std::string(kInquiryTranslation) + ": no " + tree.name(device + "vpd_pg89") +
+                       " (kernel 5.18 and later) and " + whyNotAsked;
   } else if (!page) {
-    drive.truncation = "no serial number: no " + serialPage.string();
+    drive.truncation = "no serial number: no " + tree.name(serialPage);
   }
 }
 
-void readScsi(ScannedDrive& drive, const fs::path& device, const AtaIdentifier& identify) {
-  const fs::path informationPage = device / "vpd_pg89";
-  if (const auto page = readSysfsAttribute(informationPage)) {
+// Whether the block device is a SCSI disk; its identity read into drive when it is.
+bool readDisk(const SysfsTree& tree, ScannedDrive& drive, const AtaIdentifier& identify) {
+  const std::string device = "block/" + drive.device + "/device/";
+  if (!isDisk(tree.read(device + "type"))) return false;
+  const std::string informationPage = device + "vpd_pg89";
+  if (const auto page = tree.read(informationPage)) {
     drive.source = IdentitySource::ataIdentifyVpd;
-    drive.identity = parsedFile(informationPage, *page, parseAtaInformationPage);
-    return;
+    drive.identity = parsedFile(tree, informationPage, *page, parseAtaInformationPage);
+    return true;
   }
-  const bool ata = isAta(device);
+  const bool ata = isAta(tree, device);
   const std::string whyNotAsked = ata ? identifyThroughDevice(drive, identify) : "";
-  if (ata && whyNotAsked.empty()) return;
-  readInquiry(drive, device, ata, whyNotAsked);
+  if (!ata || !whyNotAsked.empty()) readInquiry(tree, drive, device, whyNotAsked);
+  return true;
 }
 
-// One drive read by read, or its error when a file of it cannot be read.
+// The drive read by read, which tells whether the entry is a drive at all; with its error when
+// anything about it fails.
 template <typename Read>
-ScannedDrive scanned(const fs::path& entry, Read read) {
+std::optional<ScannedDrive> scanned(const std::string& name, Read read) {
   ScannedDrive drive;
-  drive.device = entry.filename().string();
+  drive.device = name;
   try {
-    read(drive);
+    if (!read(drive)) return std::nullopt;
+    if (drive.truncation.empty()) drive.truncation = missingTexts(drive.identity);
   } catch (const HostError& error) {
     drive.identity = {};
     drive.truncation.clear();
@@ -113,20 +155,21 @@ ScannedDrive scanned(const fs::path& entry, Read read) {
   return drive;
 }
 
-std::vector<ScannedDrive> scanTree(const fs::path& root, const AtaIdentifier& identify) {
-  std::error_code error;
-  if (!fs::is_directory(root, error)) throw HostError::io(root.string(), "no sysfs tree there");
+// The NVMe class is there only where its driver is loaded; every tree has its block devices.
+std::vector<ScannedDrive> scanTree(const SysfsTree& tree, const AtaIdentifier& identify) {
+  const auto blocks = tree.list("block");
+  if (!blocks) throw HostError::io(tree.name("block"), "missing, so this is no sysfs tree");
   std::vector<ScannedDrive> drives;
-  for (const fs::path& controller : naturallySorted(root / "class" / "nvme")) {
-    drives.push_back(
-        scanned(controller, [&](ScannedDrive& drive) { readNvme(drive, controller); }));
+  for (const std::string& name :
+       naturallySorted(tree.list("class/nvme").value_or(std::vector<std::string>{}))) {
+    drives.push_back(*scanned(name, [&](ScannedDrive& drive) {
+      readNvme(tree, drive);
+      return true;
+    }));
   }
-  // Only SCSI devices have a rev; NVMe namespaces, loop and virtio disks do not.
-  for (const fs::path& block : naturallySorted(root / "block")) {
-    const fs::path device = block / "device";
-    if (!fs::exists(device / "rev", error)) continue;
-    drives.push_back(
-        scanned(block, [&](ScannedDrive& drive) { readScsi(drive, device, identify); }));
+  for (const std::string& name : naturallySorted(*blocks)) {
+    auto disk = scanned(name, [&](ScannedDrive& drive) { return readDisk(tree, drive, identify); });
+    if (disk) drives.push_back(std::move(*disk));
   }
   return drives;
 }
@@ -140,8 +183,8 @@ std::string scanPlaces(const ScanRequest& request) {
 }
 
 std::vector<ScannedDrive> scanDrives(const ScanRequest& request) {
-  if (!request.sysfsRoot.empty()) return scanTree(request.sysfsRoot, request.identify);
-  return scanTree(kOwnTree,
+  if (!request.sysfsRoot.empty()) return scanTree(SysfsTree(request.sysfsRoot), request.identify);
+  return scanTree(SysfsTree(kOwnTree),
                   request.identify ? request.identify : AtaIdentifier(identifyThroughPassThrough));
 }
 

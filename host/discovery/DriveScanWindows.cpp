@@ -153,7 +153,11 @@ std::vector<ScannedDrive> scanDrives(const ScanRequest&) {
                                 OPEN_EXISTING, 0, nullptr);
     if (opened == INVALID_HANDLE_VALUE) break;
     const Handle drive(opened);
-    if (auto scanned = identify(drive.get(), path, name)) drives.push_back(std::move(*scanned));
+    auto scanned = identify(drive.get(), path, name);
+    if (!scanned) continue;
+    if (scanned->error.empty() && scanned->truncation.empty())
+      scanned->truncation = missingTexts(scanned->identity);
+    drives.push_back(std::move(*scanned));
   }
   return drives;
 }

@@ -12,13 +12,14 @@ constexpr size_t kPageHeader = 4;
 unsigned byteAt(std::string_view bytes, size_t at) { return static_cast<unsigned char>(bytes[at]); }
 
 // Words are little-endian and hold their first character in the high byte.
-std::string identifyString(std::string_view data, size_t firstWord, size_t lastWord) {
+std::string identifyString(std::string_view data, const char* field, size_t firstWord,
+                           size_t lastWord) {
   std::string text;
   for (size_t word = firstWord; word <= lastWord; ++word) {
     text += data[2 * word + 1];
     text += data[2 * word];
   }
-  return trimPadding(text);
+  return identityText(field, text);
 }
 
 // The payload of a VPD page whose header names the expected page code.
@@ -37,11 +38,19 @@ std::string_view pagePayload(std::string_view page, unsigned code, const char* n
 
 }  // namespace
 
-std::string trimPadding(std::string_view text) {
-  const std::string_view padding(" \t\r\n\0", 5);
-  const auto first = text.find_first_not_of(padding);
+std::string identityText(const char* field, std::string_view reported) {
+  static const char kHex[] = "0123456789abcdef";
+  for (size_t at = 0; at < reported.size(); ++at) {
+    const unsigned byte = byteAt(reported, at);
+    if (byte < 0x20 || byte > 0x7e) {
+      throw HostError::invalidInput("", std::string(field) + ": byte 0x" + kHex[byte >> 4] +
+                                            kHex[byte & 0xf] + " at offset " + std::to_string(at) +
+                                            " is not printable ASCII");
+    }
+  }
+  const auto first = reported.find_first_not_of(' ');
   if (first == std::string_view::npos) return {};
-  return std::string(text.substr(first, text.find_last_not_of(padding) - first + 1));
+  return std::string(reported.substr(first, reported.find_last_not_of(' ') - first + 1));
 }
 
 DriveIdentity parseAtaIdentify(std::string_view data) {
@@ -58,7 +67,8 @@ DriveIdentity parseAtaIdentify(std::string_view data) {
     for (size_t at = 0; at < kIdentifySize; ++at) sum += byteAt(data, at);
     if (sum % 256 != 0) throw HostError::invalidInput("", "IDENTIFY data fails its checksum");
   }
-  return {identifyString(data, 27, 46), identifyString(data, 10, 19), identifyString(data, 23, 26)};
+  return {identifyString(data, "model", 27, 46), identifyString(data, "serial", 10, 19),
+          identifyString(data, "firmware", 23, 26)};
 }
 
 DriveIdentity parseAtaInformationPage(std::string_view page) {
@@ -70,7 +80,7 @@ DriveIdentity parseAtaInformationPage(std::string_view page) {
 }
 
 std::string parseUnitSerialNumberPage(std::string_view page) {
-  return trimPadding(pagePayload(page, 0x80, "Unit Serial Number"));
+  return identityText("serial", pagePayload(page, 0x80, "Unit Serial Number"));
 }
 
 }  // namespace fwhost

@@ -1,5 +1,7 @@
 #include "host/discovery/ScannedDrive.h"
 
+#include <utility>
+
 namespace fwhost {
 
 const char* sourceName(IdentitySource source) {
@@ -20,6 +22,16 @@ const char* sourceName(IdentitySource source) {
       break;
   }
   return "scsi-inquiry";
+}
+
+std::string missingTexts(const DriveIdentity& identity) {
+  std::string missing;
+  for (const auto& [field, text] :
+       {std::pair{"model", &identity.model}, std::pair{"serial number", &identity.serial},
+        std::pair{"firmware revision", &identity.firmware}}) {
+    if (text->empty()) missing += std::string(missing.empty() ? "" : ", ") + field;
+  }
+  return missing.empty() ? "" : "the drive reports no " + missing;
 }
 
 bool answersTo(const ScannedDrive& drive, const std::string& name) {

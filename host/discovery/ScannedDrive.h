@@ -35,6 +35,10 @@ struct ScannedDrive {
   std::string error;
 };
 
+// Why an identity that a drive reported with an empty model, serial or firmware is not whole;
+// empty when each holds a text.
+std::string missingTexts(const DriveIdentity& identity);
+
 // Whether --device NAME names the drive; Windows' drives also answer to their number alone.
 bool answersTo(const ScannedDrive& drive, const std::string& name);
 

@@ -21,7 +21,7 @@ std::string textAt(std::string_view bytes, uint32_t offset, const char* field) {
                                           std::to_string(bytes.size()) + " bytes");
   }
   const std::string_view rest = bytes.substr(offset);
-  return trimPadding(rest.substr(0, rest.find('\0')));
+  return identityText(field, rest.substr(0, rest.find('\0')));
 }
 
 // Offsets of STORAGE_DEVICE_DESCRIPTOR and of STORAGE_PROTOCOL_DATA_DESCRIPTOR.
@@ -64,9 +64,9 @@ DriveIdentity parseNvmeIdentifyDescriptor(std::string_view bytes) {
                                           ", too few for model, serial and firmware");
   }
   const std::string_view data = bytes.substr(offset);
-  return {trimPadding(data.substr(kModel, kModelLength)),
-          trimPadding(data.substr(kSerial, kSerialLength)),
-          trimPadding(data.substr(kFirmware, kFirmwareLength))};
+  return {identityText("model", data.substr(kModel, kModelLength)),
+          identityText("serial", data.substr(kSerial, kSerialLength)),
+          identityText("firmware", data.substr(kFirmware, kFirmwareLength))};
 }
 
 }  // namespace fwhost

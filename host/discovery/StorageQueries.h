@@ -14,7 +14,8 @@ namespace fwhost {
 // The buses whose drives are asked for more than the device descriptor tells.
 enum class StorageBus : uint32_t { ata = 0x3, sata = 0xB, nvme = 0x11 };
 
-// STORAGE_DEVICE_DESCRIPTOR: what the port driver says of the drive, texts trimmed.
+// STORAGE_DEVICE_DESCRIPTOR: what the port driver says of the drive, texts as identityText
+// makes them.
 struct DeviceDescriptor {
   uint32_t busType = 0;  // STORAGE_BUS_TYPE
   std::string product;
@@ -22,8 +23,8 @@ struct DeviceDescriptor {
   std::string serial;
 };
 
-// HostError (invalidInput) with the reason when the bytes are no device descriptor or a text of
-// it lies outside them.
+// HostError (invalidInput) with the reason when the bytes are no device descriptor, a text of it
+// lies outside them or identityText refuses it.
 DeviceDescriptor parseDeviceDescriptor(std::string_view bytes);
 
 // The model, serial and firmware of the STORAGE_PROTOCOL_DATA_DESCRIPTOR that carries NVMe

@@ -2,11 +2,16 @@
 
 #include <algorithm>
 
+#include "host/output/TerminalText.h"
+
 namespace fwhost {
 
 void printTable(std::ostream& out, const TableRow& heading, const std::vector<TableRow>& rows) {
   std::vector<TableRow> lines{heading};
   lines.insert(lines.end(), rows.begin(), rows.end());
+  for (TableRow& line : lines) {
+    for (std::string& cell : line) cell = terminalSafe(cell);
+  }
   std::vector<size_t> widths(heading.size(), 0);
   for (const TableRow& line : lines) {
     for (size_t column = 0; column < line.size() && column < widths.size(); ++column) {

@@ -10,7 +10,8 @@ namespace fwhost {
 
 using TableRow = std::vector<std::string>;
 
-// The heading, then each row; columns padded to their widest cell and two blanks apart.
+// The heading, then each row; columns padded to their widest cell and two blanks apart, every
+// cell made safe for a terminal.
 void printTable(std::ostream& out, const TableRow& heading, const std::vector<TableRow>& rows);
 
 }  // namespace fwhost

@@ -35,7 +35,7 @@ std::vector<std::string> splitPackages(const std::string& joined, const std::str
   for (std::string name; std::getline(stream, name, '~');) {
     if (!isPackageName(name))
       throw HostError::inconsistentAnswer(origin,
-                                          "package " + quotedName(name) + " cannot be a file name");
+                                          "package \"" + name + "\" cannot be a file name");
     if (!seen.insert(name).second)
       throw HostError::inconsistentAnswer(origin, "names package " + name + " twice");
     packages.push_back(name);
@@ -122,10 +122,6 @@ bool isPackageName(const std::string& name) {
   };
   return !name.empty() && name.size() <= kMaxName && name.back() != '.' && name.back() != ' ' &&
          std::none_of(name.begin(), name.end(), refused);
-}
-
-std::string quotedName(const std::string& name) {
-  return nlohmann::json(name).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 const char* verdictWords(Verdict verdict) { return row(verdict).words; }

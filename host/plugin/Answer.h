@@ -42,10 +42,6 @@ MappingAnswer readMappingAnswer(const std::string& document, const std::string& 
 // listed on one line of SHA256SUMS.
 bool isPackageName(const std::string& name);
 
-// The name in double quotes, as JSON writes it, so that no control character in it reaches a
-// message unescaped.
-std::string quotedName(const std::string& name);
-
 // "no update offered" (the plug-in answers it for every drive it does not update, so it
 // vouches for no firmware), "update available", "contact support".
 const char* verdictWords(Verdict verdict);

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "host/drive/DescriptionCheck.h"
+#include "host/output/TerminalText.h"
 
 namespace fwhost {
 
@@ -11,7 +12,7 @@ MappedDrive mapDrive(const Plugin& plugin, const DriveText& drive) {
   refuseOversized(drive);
   const DescriptionCheck check = checkDescription(drive.xml);
   for (const std::string& warning : check.warnings)
-    std::cerr << "fwhost: warning: " << drive.origin << ": " << warning << '\n';
+    std::cerr << "fwhost: warning: " << terminalSafe(drive.origin + ": " + warning) << '\n';
   // The plug-in names no reason for refusing unreadable XML, so the parser's goes with its 36.
   const std::string origin = check.unreadable.empty()
                                  ? drive.origin

@@ -189,6 +189,11 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
                                "type=\"string\" value=\"REV1\"/></Object>");
 #if !defined(_WIN32)
   const std::string sys = makeSysfsTree(dir_ / "sys");
+  // A device name that would set the terminal's title.
+  const std::string title = "sdb\x1b]0;x\x07";
+  SysfsFiles hostile = scsiDevice(title, "SEAGATE", "ST4000", "0004");
+  hostile.push_back({"block/" + title + "/device/vpd_pg80", unitSerialNumberPage("Z1Z0ABCD")});
+  writeSysfsFiles(dir_ / "hostile", hostile);
   spit(dir_ / "identity.json", R"([{"set": {"Firmware": "HPS0"}}])");
   spit(dir_ / "unknown.json", R"([{"match": {"Model": "QM*"}, "set": {}}])");
   // Only regular files are replaced; anything else is refused, left as it was, not followed.
@@ -225,6 +230,7 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
       {{"map", "skipped.xml"}, 0, "OEM is skipped by the plug-in: it reads no type \"text\""},
       {{"map", "--set", "Firmware=HPS0 "}, 0, "the value \"HPS0 \" has white space at its end"},
       {{"map", "--set", "Firmwre=HPS0", "--json"}, 0, "Firmwre: did you mean Firmware?"},
+      {{"map", "--set", "Firmwar\x07=HPS0"}, 0, "warning: --set drive: Firmwar\\x07: did you"},
       {{"map", "--set", "firmware=HPS0", "--json"}, 0, "no ConfigID attribute, which the update"},
       {{"plan", example("current"), "-o", "out/plan"}, 0, "^nothing written: no update offered"},
       {{"plan", example("contact-support-update-match"), "-o", "out/plan", "--json"},
@@ -259,7 +265,7 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
       // A plug-in that answers hostile things: each is an inconsistent answer.
       {{"--plugin", stub, "map", "--set", "A=1"}, 3, "names package A twice", ".out", update("A~A")},
       {{"--plugin", stub, "map", "--set", "A=1"},
-       3, "package \"A\\nB\" cannot be a file name", ".out", update("A&#10;B")},
+       3, "package \"A\\x0aB\" cannot be a file name", ".out", update("A&#10;B")},
       {{"--plugin", stub, "plan", "--set", "A=1", "-o", "out/plan", "--dry-run"},
        3, "cannot be a file name", ".out", update(std::string(252, 'n'))},
       {{"--plugin", stub, "map", "--set", "A=1"},
@@ -310,6 +316,7 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
        2, link + ": is a symbolic link"},
       // A sysfs tree is Linux's; fwhost.exe asks Windows for its physical drives.
       {{"scan", "--sysfs-root", "nosuchdir"}, 2, "nosuchdir"},
+      {{"scan", "--sysfs-root", "hostile"}, 0, "\nsdb\\x1b]0;x\\x07  ST4000  Z1Z0ABCD"},
       {{"scan", "--sysfs-root", sys, "--device", "sdaa", "--device", "nvme2", "--set",
         "Product=Quarry Meadow", "--set", "OEM=HP", "--set", "ConfigID=T2UB_256"},
        0, "\nnvme2   QM 1TB NVMe   QM24A0001  HPS0      nvme-sysfs    update available   REV1\n"
@@ -673,8 +680,9 @@ TEST_F(FwhostTest, ScanMapsEachDriveAsItIdentifiesItselfAndPlansThoseWithAnUpdat
         "QM24B0002", "BRHPS1", "update-available"}},
       {{"sdb", "ata-identify-vpd", "whole", "QM SATA SSD 256GB", "QMASSERT03", "HPS0",
         "contact-support"}},
-      {{"sdc", "scsi-inquiry", "truncated", "QM SATA SSD 256G", "QM24B0004", "HPS1", "current"},
-       "vpd_pg89 (kernel 5.18 and later) and no IDENTIFY through SG_IO for a --sysfs-root tree"},
+      {{"sdc", "scsi-inquiry", "truncated", "QM SATA SSD 256G", "QM24B0004", "HPS0",
+        "update-available"},
+       "vpd_pg89 (kernel 5.18 and later) and no device is asked for a --sysfs-root tree"},
       {{"sdd"}},
       {{"sdaa", "scsi-inquiry", "whole", "ST4000NM0023", "Z1Z0ABCD", "0004", "current"},
        "no rule of fleet.json matches it"},
@@ -701,9 +709,12 @@ TEST_F(FwhostTest, ScanMapsEachDriveAsItIdentifiesItselfAndPlansThoseWithAnUpdat
                 std::string::npos);
     }
   }
+  EXPECT_EQ(drives[4].at("plan"), json({{"skipped", "identity truncated"}}));
   // Each drive with an update has the plan that plan writes, in a folder of its own.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "plans"), fs::directory_iterator()), 2);
-  for (const char* folder : {"nvme2-QM24A0001", "sda-QM24B0002"}) {
+  // Named by the drive's identity, which stays the same from boot to boot.
+  for (const char* folder :
+       {"QM_1TB_NVMe-QM24A0001", "QM_SATA_SSD_512GB_HPS1_T2UB_256_REV1_0xE-QM24B0002"}) {
     const fs::path plan = dir_ / "plans" / folder;
     EXPECT_EQ(slurp(plan / "SHA256SUMS"), slurp(dir_ / "single" / "SHA256SUMS")) << folder;
     const json manifest = json::parse(slurp(plan / "manifest.json"));
@@ -727,7 +738,7 @@ TEST_F(FwhostTest, ScanMapsEachDriveAsItIdentifiesItselfAndPlansThoseWithAnUpdat
   EXPECT_EQ(printed[8].rfind("nvme2: update to REV1: 3 packages, ", 0), 0u) << printed[8];
   EXPECT_EQ(printed[9], "nvme10: no plan: no update offered");
   EXPECT_EQ(printed[10].rfind("sda: update to REV1: ", 0), 0u) << printed[10];
-  EXPECT_EQ(printed[13], "sdd: no plan: unreadable");
+  EXPECT_EQ(printed[13], "sdd: no plan: its row is an error");
 }
 #endif
 

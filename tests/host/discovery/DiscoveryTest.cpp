@@ -10,7 +10,11 @@
 #include "host/error/HostError.h"
 #include "tests/host/FakeSysfs.h"
 #if !defined(_WIN32)
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
+
+#include <map>
 
 #include "host/discovery/DriveScan.h"
 #endif
@@ -71,32 +75,45 @@ TEST(IdentifyPages, RefuseWhatIsNoIdentifyData) {
 
 // Sysfs trees are Linux's; fwhost.exe asks Windows for its drives instead.
 #if !defined(_WIN32)
-TEST(SysfsScan, AnAtaDriveWithoutItsPageIsAskedThroughTheSeamOrMarkedTruncated) {
-  char pattern[] = "/tmp/discovery-test-XXXXXX";
-  ASSERT_NE(::mkdtemp(pattern), nullptr);
-  const fs::path root = pattern;
-  makeSysfsTree(root);
+class SysfsScan : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/discovery-test-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    root_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(root_); }
+  fs::path root_;
+};
+
+// The advice follows the reason: root helps a user, not a drive or bridge that refuses.
+TEST_F(SysfsScan, AnAtaDriveWithoutItsPageIsAskedThroughTheSeamOrMarkedTruncated) {
+  using Failure = fwhost::AtaAnswer::Failure;
+  makeSysfsTree(root_);
   struct Row {
-    fwhost::AtaIdentifier identify;
+    fwhost::AtaAnswer answer;
     fwhost::IdentitySource source;
     DriveIdentity expected;
-    const char* truncation;  // a part of why, or "" for a whole identity
+    const char* truncation;  // how why ends, or "" for a whole identity
   };
   const Row rows[] = {
-      {[](const std::string& device) { return device == "sdc" ? capturedIdentify() : ""; },
+      {{capturedIdentify(), Failure::none, ""},
        fwhost::IdentitySource::ataIdentifySgio,
        {"QM SATA SSD 512GB", "S3Z9NB0K412345X", "BRHPS1"},
        ""},
-      {[](const std::string&) -> std::string {
-         throw fwhost::HostError::io("/dev/sdc", "cannot open: Permission denied");
-       },
+      {{"", Failure::notPermitted, "/dev/sdc: cannot open: Permission denied"},
        fwhost::IdentitySource::scsiInquiry,
-       {"QM SATA SSD 256G", "QM24B0004", "HPS1"},
-       "Permission denied; run as root"},
+       {"QM SATA SSD 256G", "QM24B0004", "HPS0"},
+       "Permission denied; run as root for the full identity"},
+      {{"", Failure::refused, "/dev/sdc: ATA PASS-THROUGH failed"},
+       fwhost::IdentitySource::scsiInquiry,
+       {"QM SATA SSD 256G", "QM24B0004", "HPS0"},
+       "failed: the drive or its bridge refused IDENTIFY DEVICE through SG_IO, so its full "
+       "identity cannot be read here"},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(fwhost::sourceName(row.source));
-    const auto drives = fwhost::scanDrives({root, row.identify});
+    SCOPED_TRACE(row.truncation);
+    const auto drives = fwhost::scanDrives({root_, [&](const std::string&) { return row.answer; }});
     ASSERT_EQ(drives.size(), 7u);
     const fwhost::ScannedDrive& sdc = drives[4];
     EXPECT_EQ(sdc.error, "");
@@ -104,10 +121,71 @@ TEST(SysfsScan, AnAtaDriveWithoutItsPageIsAskedThroughTheSeamOrMarkedTruncated) 
     EXPECT_EQ(sdc.identity.model, row.expected.model);
     EXPECT_EQ(sdc.identity.serial, row.expected.serial);
     EXPECT_EQ(sdc.identity.firmware, row.expected.firmware);
-    EXPECT_EQ(sdc.truncation.empty(), *row.truncation == '\0') << sdc.truncation;
-    EXPECT_NE(sdc.truncation.find(row.truncation), std::string::npos) << sdc.truncation;
+    const std::string tail = row.truncation;
+    EXPECT_EQ(sdc.truncation.empty(), tail.empty());
+    EXPECT_EQ(sdc.truncation.rfind(tail), sdc.truncation.size() - tail.size()) << sdc.truncation;
   }
-  fs::remove_all(root);
+}
+
+// Trees as an attacker would build them: each drive's fault stays in its own row, nothing
+// outside the tree is read and no device node is opened; only disks are drives.
+TEST_F(SysfsScan, EachHostileDriveIsAnErrorOrNotWholeAndTheOthersAreStillRead) {
+  const fs::path sys = root_ / "sys";
+  SysfsFiles files = {
+      {"class/nvme/nvme0/model", std::string("QM\0 1TB NVMe\n", 13)},
+      {"class/nvme/nvme0/serial", attribute("QM24A0001", 20)},
+      {"class/nvme/nvme0/firmware_rev", attribute("HPS0", 8)},
+      {"class/nvme/nvme1/model", attribute("QM 1TB NVMe", 40)},
+      {"class/nvme/nvme1/serial", attribute("", 20)},
+      {"class/nvme/nvme1/firmware_rev", attribute("HPS0", 8)},
+      {"block/sda/device/vpd_pg89", ataInformationPage(ataIdentifyData("", "", ""))},
+      {"block/sdb\x1b]0;x\x07/device/vpd_pg80", unitSerialNumberPage("Z1Z0ABCD")},
+      {"block/sdc/device/vpd_pg80", unitSerialNumberPage(std::string("QM") + '\xff' + "4B0004")},
+      {"../outside/type", "0\n"},
+      {"../outside/vpd_pg89", guestAtaInformationPage()},
+  };
+  for (const SysfsFiles& device : {scsiDevice("sda", "ATA", "", ""),
+                                   scsiDevice("sdb\x1b]0;x\x07", "SEAGATE", "ST4000", "0004"),
+                                   scsiDevice("sdc", "SEAGATE", "ST4000", "0004"),
+                                   scsiDevice("sdd", "SEAGATE", "Q\x1b[2J", "0004"),
+                                   scsiDevice("sdf", "SEAGATE", "ST4000", "0004"),
+                                   scsiDevice("sr0", "QEMU", "QEMU DVD-ROM", "2.5+", "5\n")}) {
+    files.insert(files.end(), device.begin(), device.end());
+  }
+  writeSysfsFiles(sys, files);
+  fs::create_directories(sys / "block" / "sde");
+  fs::create_directory_symlink("../../../outside", sys / "block" / "sde" / "device");
+  fs::create_directories(sys / "block" / "sdg");
+  fs::create_directory_symlink("device", sys / "block" / "sdg" / "device");
+  // A device that no driver serves fails when opened, unlike a path that is only looked at.
+  const fs::path node = sys / "block" / "sdf" / "device" / "model";
+  fs::remove(node);
+  if (::mknod(node.c_str(), S_IFCHR | 0600, makedev(4095, 0)) != 0) ::mkfifo(node.c_str(), 0600);
+
+  const std::pair<std::string, std::string> rows[] = {
+      {"nvme0", "model: byte 0x00 at offset 2 is not printable ASCII"},
+      {"nvme1", "the drive reports no serial number"},
+      {"sda", "the drive reports no model, serial number, firmware revision"},
+      {"sdb\x1b]0;x\x07", ""},  // whole
+      {"sdc", "serial: byte 0xff at offset 2 is not printable ASCII"},
+      {"sdd", "model: byte 0x1b at offset 1 is not printable ASCII"},
+      {"sde", "leads outside " + sys.string()},
+      {"sdf", "not a regular file"},
+      {"sdg", "cannot open: Too many levels of symbolic links"},
+  };
+  std::map<std::string, std::string> found;
+  for (const fwhost::ScannedDrive& drive : fwhost::scanDrives({sys, nullptr})) {
+    found[drive.device] = drive.error + drive.truncation;
+  }
+  ASSERT_EQ(found.size(), std::size(rows));
+  for (const auto& [device, outcome] : rows) {
+    const std::string& seen = found[device];
+    EXPECT_TRUE(outcome.empty() ? seen.empty() : seen.find(outcome) != std::string::npos) << seen;
+  }
+  // A folder of drives that cannot be listed is an error, not a machine without drives.
+  fs::remove_all(sys / "class" / "nvme");
+  std::ofstream(sys / "class" / "nvme") << "";
+  EXPECT_THROW(fwhost::scanDrives({sys, nullptr}), fwhost::HostError);
 }
 #endif
 
