@@ -34,8 +34,7 @@ std::vector<std::string> splitPackages(const std::string& joined, const std::str
   std::set<std::string> seen;
   for (std::string name; std::getline(stream, name, '~');) {
     if (!isPackageName(name))
-      throw HostError::inconsistentAnswer(origin,
-                                          "package \"" + name + "\" cannot be a file name");
+      throw HostError::inconsistentAnswer(origin, "package \"" + name + "\" cannot be a file name");
     if (!seen.insert(name).second)
       throw HostError::inconsistentAnswer(origin, "names package " + name + " twice");
     packages.push_back(name);
