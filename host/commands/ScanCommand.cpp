@@ -195,14 +195,13 @@ std::string failedPlan(DriveReport& report, const std::string& error) {
 
 // Writes the drive's plan into its folder, as fwhost plan writes one; the line that says what
 // was done.
-std::string planDrive(const Plugin& plugin, DriveReport& report,
-                      const std::filesystem::path& folder) {
+std::string planDrive(const Plugin& plugin, DriveReport& report, const PlanPlace& place) {
   std::string heading;
   const auto keepHeading = [&heading](const std::string& line) {
     if (heading.empty()) heading = line;
   };
   try {
-    report.entry["plan"] = writePlan(makePlan(plugin, *report.mapped, folder), {}, keepHeading);
+    report.entry["plan"] = writePlan(makePlan(plugin, *report.mapped, place), {}, keepHeading);
   } catch (const HostError& error) {
     return failedPlan(report, error.what());
   }
@@ -258,7 +257,7 @@ std::vector<std::string> planDrives(const Plugin& plugin, const std::vector<Scan
       line = failedPlan(reports[i], (directory / folders[i]).u8string() + ": the plan folder of " +
                                         others + " too");
     } else {
-      line = planDrive(plugin, reports[i], directory / folders[i]);
+      line = planDrive(plugin, reports[i], {directory, folders[i]});
     }
     lines.push_back(drives[i].device + ": " + line);
   }
