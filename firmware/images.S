@@ -33,4 +33,7 @@
 #if !defined(_WIN32)
 /* Keeps the linker from asking for an executable stack because of this object. */
     .section .note.GNU-stack, "", @progbits
+/* Built with -fcf-protection, marks this object, which holds no code, as fit for CET: one object
+ * without the mark takes it off the whole plug-in. */
+#include <cet.h>
 #endif

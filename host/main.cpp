@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <new>
 #include <string>
@@ -14,6 +15,7 @@
 #include "host/commands/CommonOptions.h"
 #include "host/error/HostError.h"
 #include "host/output/Output.h"
+#include "host/output/TerminalText.h"
 #include "host/platform/CommandLine.h"
 #include "host/platform/StandardStreams.h"
 
@@ -39,7 +41,8 @@ std::string helpHint(const CLI::App& app) {
 int fail(const HostError& error, const CLI::App& app, bool json) {
   const bool usage = error.kind() == fwhost::ErrorKind::usage;
   const std::string message = error.what() + (usage ? " (see " + helpHint(app) + ")" : "");
-  std::cerr << "fwhost: " << message << '\n';
+  // Names in it may come from a drive, a file or the plug-in; JSON carries them exactly.
+  std::cerr << "fwhost: " << fwhost::terminalSafe(message) << '\n';
   if (json && !error.answered()) {
     fwhost::printJson({{"error", {{"exit_code", error.exitCode()}, {"message", message}}}});
     std::cout.flush();
@@ -47,9 +50,26 @@ int fail(const HostError& error, const CLI::App& app, bool json) {
   return error.exitCode();
 }
 
-// Known before parsing, so that even a command line that does not parse answers in JSON.
+// Known without parsing, so that even a command line that does not parse answers in JSON:
+// --json, or --json=VALUE with any value the flag does not read as false.
 bool asksForJson(const std::vector<std::string>& arguments) {
-  return std::find(arguments.begin() + 1, arguments.end(), "--json") != arguments.end();
+  const char* const falseWords[] = {"--json=0", "--json=false", "--json=off", "--json=no"};
+  return std::any_of(arguments.begin() + 1, arguments.end(), [&](const std::string& argument) {
+    return (argument == "--json" || argument.rfind("--json=", 0) == 0) &&
+           std::find(std::begin(falseWords), std::end(falseWords), argument) ==
+               std::end(falseWords);
+  });
+}
+
+// --help: its text on stdout, checked like every other output.
+int printHelp(const CLI::ParseError& help, const CLI::App& app, bool json) {
+  app.exit(help);
+  try {
+    fwhost::checkOutput();
+  } catch (const HostError& error) {
+    return fail(error, app, json);
+  }
+  return fwhost::kExitDone;
 }
 
 struct Parsed {
@@ -110,7 +130,7 @@ int main(int argc, char** argv) {
     parsed.app.parse(static_cast<int>(pointers.size()), pointers.data());
     dispatch(parsed);
   } catch (const CLI::ParseError& error) {
-    if (error.get_exit_code() == 0) return parsed.app.exit(error);  // --help
+    if (error.get_exit_code() == 0) return printHelp(error, parsed.app, asksForJson(arguments));
     return fail(HostError::usage(error.what()), parsed.app, asksForJson(arguments));
   } catch (const HostError& error) {
     return fail(error, parsed.app, parsed.host.asked.json);

@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev libssl-dev
   locales
+  git help2man dpkg-dev file strip-nondeterminism
+  devscripts  # hardening-check, which the tests read the built files' protections with
   "$@"
 )
 

@@ -53,8 +53,8 @@ void plan(const HostOptions& host, const PlanOptions& options) {
   const auto line = [json](const std::string& text) {
     if (!json) printLine(text);
   };
-  const auto directory = std::filesystem::u8path(options.directory);
-  result.update(writePlan(makePlan(plugin, mapped, directory), options.how, line));
+  const PlanPlace place{std::filesystem::u8path(options.directory), ""};
+  result.update(writePlan(makePlan(plugin, mapped, place), options.how, line));
   if (json) printJson(result);
 }
 

@@ -195,14 +195,13 @@ std::string failedPlan(DriveReport& report, const std::string& error) {
 
 // Writes the drive's plan into its folder, as fwhost plan writes one; the line that says what
 // was done.
-std::string planDrive(const Plugin& plugin, DriveReport& report,
-                      const std::filesystem::path& folder) {
+std::string planDrive(const Plugin& plugin, DriveReport& report, const PlanPlace& place) {
   std::string heading;
   const auto keepHeading = [&heading](const std::string& line) {
     if (heading.empty()) heading = line;
   };
   try {
-    report.entry["plan"] = writePlan(makePlan(plugin, *report.mapped, folder), {}, keepHeading);
+    report.entry["plan"] = writePlan(makePlan(plugin, *report.mapped, place), {}, keepHeading);
   } catch (const HostError& error) {
     return failedPlan(report, error.what());
   }
@@ -245,8 +244,7 @@ std::vector<std::string> planDrives(const Plugin& plugin, const std::vector<Scan
                                     std::vector<DriveReport>& reports, const std::string& folder) {
   std::vector<std::string> lines;
   if (folder.empty()) return lines;
-  // The drives' folders are joined to it with the platform's separator, as they are printed.
-  const std::filesystem::path directory = std::filesystem::u8path(folder).make_preferred();
+  const std::filesystem::path directory = std::filesystem::u8path(folder);
   const std::vector<std::string> folders = planFolders(drives, reports);
   for (size_t i = 0; i < drives.size(); ++i) {
     const std::string why = whyNoPlan(drives[i], reports[i]);
@@ -256,10 +254,10 @@ std::vector<std::string> planDrives(const Plugin& plugin, const std::vector<Scan
       reports[i].entry["plan"] = {{"skipped", why}};
       line = "no plan: " + why;
     } else if (!others.empty()) {
-      line = failedPlan(reports[i], (directory / folders[i]).u8string() + ": the plan folder of " +
-                                        others + " too");
+      line = failedPlan(reports[i], PlanPlace{directory, folders[i]}.path().u8string() +
+                                        ": the plan folder of " + others + " too");
     } else {
-      line = planDrive(plugin, reports[i], directory / folders[i]);
+      line = planDrive(plugin, reports[i], {directory, folders[i]});
     }
     lines.push_back(drives[i].device + ": " + line);
   }

@@ -4,12 +4,14 @@
 #include <cctype>
 #include <iterator>
 #include <sstream>
+#include <string_view>
 #include <utility>
 
 #include <boost/property_tree/ptree.hpp>
 #include <boost/property_tree/xml_parser.hpp>
 
 #include "host/drive/DriveDescription.h"
+#include "host/drive/NestingLimit.h"
 
 namespace fwhost {
 namespace {
@@ -105,6 +107,33 @@ void warnOfNearMisses(const std::vector<PropertyRecord>& kept, std::vector<std::
   }
 }
 
+// A key given more than once, ASCII case ignored, is one whose values the plug-in and a plan's
+// manifest could each read differently.
+void warnOfRepeats(const std::vector<PropertyRecord>& kept, DescriptionCheck& check) {
+  for (auto record = kept.begin(); record != kept.end(); ++record) {
+    const auto same = [&](const PropertyRecord& other) { return sameKey(other.key, record->key); };
+    if (std::any_of(kept.begin(), record, same)) continue;  // told at its first
+    const auto count = std::count_if(record, kept.end(), same);
+    if (count < 2) continue;
+    check.warnings.push_back(record->key + " is given " + std::to_string(count) +
+                             " times (letter case aside); the plug-in reads one of them");
+    if (isRuleKey(record->key)) check.repeatedRuleKeys.push_back(record->key);
+  }
+}
+
+// Why text that the plug-in reads (up to a NUL) is no XML for it, before any reader runs; empty
+// when a reader may look.
+std::string unreadableBeforeReading(const std::string& xml, std::string_view text) {
+  if (text.find_first_not_of(" \t\r\n") == std::string_view::npos)
+    return text.size() < xml.size() ? "line 1: a NUL byte before any element"
+                                    : "line 1: no element";
+  if (!withinNestingLimit(text)) {
+    return "elements nested deeper than " + std::to_string(kMaxNestingDepth) +
+           " levels, the most the plug-in reads";
+  }
+  return {};
+}
+
 // Each rule attribute's value, the later one when given twice, as the plug-in takes it.
 void readRuleAttributes(const std::vector<PropertyRecord>& kept, DescriptionCheck& check) {
   for (const char* ruleKey : kRuleKeys) {
@@ -123,9 +152,12 @@ void readRuleAttributes(const std::vector<PropertyRecord>& kept, DescriptionChec
 
 DescriptionCheck checkDescription(const std::string& xml) {
   DescriptionCheck check;
+  const std::string_view text(xml.c_str());  // the plug-in reads up to the first NUL
+  check.unreadable = unreadableBeforeReading(xml, text);
+  if (!check.unreadable.empty()) return check;
   pt::ptree document;
   try {
-    std::istringstream stream(xml);
+    std::istringstream stream{std::string(text)};
     pt::read_xml(stream, document);
   } catch (const pt::xml_parser_error& error) {
     check.unreadable = "line " + std::to_string(error.line()) + ": " + error.message();
@@ -136,6 +168,7 @@ DescriptionCheck checkDescription(const std::string& xml) {
     if (kept(record, check.warnings)) keptRecords.push_back(std::move(record));
   }
   warnOfNearMisses(keptRecords, check.warnings);
+  warnOfRepeats(keptRecords, check);
   readRuleAttributes(keptRecords, check);
   return check;
 }

@@ -15,10 +15,13 @@ struct DescriptionCheck {
   // Each attribute the rules read that the description gives, under the rules' spelling of its
   // key, with its value as described.
   std::map<std::string, std::string> ruleAttributes;
+  // Keys the rules read that are given more than once, ASCII case ignored, as first given.
+  std::vector<std::string> repeatedRuleKeys;
 };
 
 // Warns of Properties the plug-in skips, attributes its rules read that are missing, keys
-// within two edits of those, and values with white space at either end.
+// within two edits of those, keys given more than once, and values with white space at either
+// end. Text that is empty, or nested deeper than the plug-in reads, is unreadable unread.
 DescriptionCheck checkDescription(const std::string& xml);
 
 }  // namespace fwhost

@@ -1,26 +1,48 @@
 #include "host/drive/DriveInput.h"
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
-#include <iostream>
-#include <iterator>
 #include <system_error>
 
+#include "host/drive/NestingLimit.h"
+#include "host/drive/TextEncoding.h"
 #include "host/error/HostError.h"
 #include "host/platform/InputFile.h"
 
 namespace fwhost {
+namespace {
+
+// Read in pieces up to one byte past the cap, so that an endless source (/dev/zero, a pipe
+// that never ends) costs no more than the cap.
+std::string readCapped(InputFile&& in, const std::string& origin) {
+  std::string text;
+  char chunk[65536];
+  while (text.size() <= kMaxDocumentBytes) {
+    const size_t got = in.read(chunk, std::min(sizeof chunk, kMaxDocumentBytes + 1 - text.size()));
+    if (got == 0) break;
+    text.append(chunk, got);
+  }
+  if (text.size() > kMaxDocumentBytes) throw documentTooLarge(origin);
+  return text;
+}
+
+}  // namespace
+
+HostError documentTooLarge(const std::string& origin) {
+  return HostError::invalidInput(origin, "larger than " + std::to_string(kMaxDocumentBytes) +
+                                             " bytes, the most fwhost reads of a document");
+}
 
 std::string readInput(const std::string& path) {
-  if (path == "-") {
-    return {std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
-  }
+  if (path == "-") return asUtf8(readCapped(InputFile(), "standard input"), "standard input");
   // Texts inside fwhost are UTF-8, which a narrow path on Windows is not.
   const std::filesystem::path native = std::filesystem::u8path(path);
   std::error_code error;
   if (std::filesystem::is_directory(native, error)) {
     throw HostError::invalidInput(path, "is a directory, not a drive description");
   }
-  return readWholeFile(native);
+  return asUtf8(readCapped(InputFile(native), path), path);
 }
 
 DriveDescription describe(const std::vector<std::string>& settings) {
@@ -37,6 +59,24 @@ DriveText readDrive(const DriveInput& input) {
     return {input.file == "-" ? "standard input" : input.file, readInput(input.file)};
   }
   return {"--set drive", describe(input.settings).xml()};
+}
+
+void refuseOversized(const DriveText& drive) {
+  if (drive.xml.size() > kMaxDocumentBytes) throw documentTooLarge(drive.origin);
+  // Nesting too deep is refused as unreadable, by fwhost and the plug-in alike, before either
+  // builds anything of it.
+  if (!withinNestingLimit(drive.xml)) return;
+  // Every '<' that opens a tag and does not close one: comments may add to the count, which
+  // only errs on the safe side.
+  size_t elements = 0;
+  for (size_t at = drive.xml.find('<'); at != std::string::npos; at = drive.xml.find('<', at + 1))
+    elements += at + 1 < drive.xml.size() && std::strchr("/!?", drive.xml[at + 1]) == nullptr;
+  if (elements > kMaxDescriptionElements) {
+    throw HostError::invalidInput(drive.origin, "holds " + std::to_string(elements) +
+                                                    " elements, more than the " +
+                                                    std::to_string(kMaxDescriptionElements) +
+                                                    " a drive description may have");
+  }
 }
 
 }  // namespace fwhost

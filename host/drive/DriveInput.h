@@ -1,14 +1,22 @@
 // Where map and plan take their drive description from: a file, standard input ("-") or
-// Key=Value settings.
+// Key=Value settings; and the caps on every document fwhost reads.
 #ifndef FWHOST_DRIVE_DRIVEINPUT_H
 #define FWHOST_DRIVE_DRIVEINPUT_H
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 #include "host/drive/DriveDescription.h"
+#include "host/error/HostError.h"
 
 namespace fwhost {
+
+// The most fwhost reads of a document (a description, attribute rules, a manifest).
+constexpr size_t kMaxDocumentBytes = size_t{1} << 20;
+// The most elements a drive description may hold: the plug-in gives each attribute value a
+// memory page of its own.
+constexpr size_t kMaxDescriptionElements = 1000;
 
 // What the command line names: a file, or settings.
 struct DriveInput {
@@ -22,8 +30,12 @@ struct DriveText {
   std::string xml;
 };
 
-// The whole file, or all of standard input for "-"; HostError naming the file: io when it
-// cannot be read, invalidInput when it is a folder.
+// HostError (invalidInput) naming origin and kMaxDocumentBytes.
+HostError documentTooLarge(const std::string& origin);
+
+// The whole file, or all of standard input for "-", as UTF-8 (asUtf8); HostError naming the
+// file: io when it cannot be read, invalidInput when it is a folder or larger than
+// kMaxDocumentBytes, which is all that is read of it.
 std::string readInput(const std::string& path);
 
 // A description built from the settings; HostError (usage) for a malformed one.
@@ -32,6 +44,11 @@ DriveDescription describe(const std::vector<std::string>& settings);
 // The file's text, or the description built from the settings; HostError (usage) unless
 // exactly one of the two is given.
 DriveText readDrive(const DriveInput& input);
+
+// HostError (invalidInput) naming the drive's origin and the cap when its description is
+// larger than kMaxDocumentBytes or, nested no deeper than the plug-in reads, holds more than
+// kMaxDescriptionElements elements.
+void refuseOversized(const DriveText& drive);
 
 }  // namespace fwhost
 

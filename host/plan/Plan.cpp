@@ -3,11 +3,9 @@
 #include <ctime>
 #include <utility>
 
-#include <nlohmann/json.hpp>
-
 #include "host/error/HostError.h"
 #include "host/plan/Sha256.h"
-#include "host/plan/WriteDecision.h"
+#include "host/platform/SafeWrite.h"
 #include "host/plugin/Answer.h"
 
 namespace fwhost {
@@ -16,11 +14,6 @@ namespace {
 namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
 
-PlanFile planFile(fs::path path, std::string bytes) {
-  std::string sha256 = sha256Hex(bytes);
-  return {std::move(path), std::move(bytes), std::move(sha256)};
-}
-
 std::string utcNow() {
   const std::time_t now = std::time(nullptr);
   char text[32];
@@ -28,65 +21,77 @@ std::string utcNow() {
   return text;
 }
 
-Json manifestOf(const Plugin& plugin, const MappedDrive& mapped, const Json& packages) {
+// The manifest's fields, in the order it lists them; created and the packages come when written.
+Json manifestHead(const Plugin& plugin, const MappedDrive& mapped) {
   Json drive = Json::object();
   for (const char* key : {"ModelNumber", "SerialNumber", "Firmware"}) {
     const auto found = mapped.ruleAttributes.find(key);
     drive[key] = found == mapped.ruleAttributes.end() ? Json(nullptr) : Json(found->second);
   }
   return {{"fwhost", FWHOST_VERSION},
-          {"created", utcNow()},
+          {"created", ""},
           {"plugin", {{"path", plugin.path().u8string()}, {"version", plugin.version()}}},
           {"drive", drive},
           {"verdict", verdictName(mapped.answer.verdict)},
           {"status", mapped.answer.status},
           {"destination", mapped.answer.destination},
-          {"packages", packages}};
-}
-
-// The package's bytes; the plug-in named it, so it must hand it out.
-std::string packageBytes(const Plugin& plugin, const std::string& name) {
-  std::string bytes = isPlainFileName(name) ? plugin.image(name) : std::string();
-  if (bytes.empty()) {
-    throw HostError::inconsistentAnswer(plugin.path().u8string(),
-                                        "package " + name + " cannot be fetched");
-  }
-  return bytes;
+          {"packages", Json::array()}};
 }
 
 }  // namespace
 
-PlanFile withBytes(const PlanFile& file, std::string bytes) {
-  return planFile(file.path, std::move(bytes));
+fs::path PlanPlace::path() const { return inside.empty() ? named : joinedPath(named, inside); }
+
+Plan makePlan(const Plugin& plugin, const MappedDrive& mapped, PlanPlace place) {
+  if (!mapped.repeatedRuleKeys.empty()) {
+    throw HostError::invalidInput(mapped.origin, mapped.repeatedRuleKeys.front() +
+                                                     " is given more than once; a plan records "
+                                                     "one value, so give it once");
+  }
+  Plan plan{
+      &plugin, std::move(place), mapped.answer.destination, {}, 0, manifestHead(plugin, mapped)};
+  for (const std::string& name : mapped.answer.packages) {
+    const uint32_t size = plugin.imageSize(name);
+    if (size == 0) {
+      throw HostError::inconsistentAnswer(plugin.path().u8string(),
+                                          "package " + name + " cannot be fetched");
+    }
+    plan.packages.push_back({name, name + ".bin", size, ""});
+    plan.bytes += size;
+  }
+  return plan;
 }
 
-Plan makePlan(const Plugin& plugin, const MappedDrive& mapped, const fs::path& directory) {
-  if (mapped.answer.packages.empty()) {
-    throw HostError::inconsistentAnswer(plugin.path().u8string(), "an update without packages");
+std::string fetchPackage(const Plan& plan, PlanPackage& package) {
+  std::string bytes = plan.plugin->image(package.name);
+  const std::string sha256 = sha256Hex(bytes);
+  if (bytes.size() != package.size || (!package.sha256.empty() && sha256 != package.sha256)) {
+    throw HostError::inconsistentAnswer(
+        plan.plugin->path().u8string(),
+        "package " + package.name + " handed out with other bytes than before");
   }
-  // Joined with the platform's own separator, which is how the files' names are printed.
-  const fs::path folder = fs::path(directory).make_preferred();
-  Plan plan;
-  plan.directory = directory;
-  plan.destination = mapped.answer.destination;
-  Json entries = Json::array();
+  package.sha256 = sha256;
+  return bytes;
+}
+
+std::string sumsOf(const Plan& plan) {
   std::string sums;
-  for (const std::string& name : mapped.answer.packages) {
-    const std::string file = name + ".bin";
-    const PlanFile& package =
-        plan.packages.emplace_back(planFile(folder / fs::u8path(file), packageBytes(plugin, name)));
-    plan.bytes += package.bytes.size();
-    entries.push_back({{"order", entries.size() + 1},
-                       {"name", name},
-                       {"file", file},
-                       {"size", package.bytes.size()},
-                       {"sha256", package.sha256}});
-    sums += package.sha256 + "  " + file + '\n';
+  for (const PlanPackage& package : plan.packages)
+    sums += package.sha256 + "  " + package.file + '\n';
+  return sums;
+}
+
+std::string manifestOf(const Plan& plan) {
+  Json manifest = plan.manifest;
+  manifest["created"] = utcNow();
+  for (const PlanPackage& package : plan.packages) {
+    manifest["packages"].push_back({{"order", manifest["packages"].size() + 1},
+                                    {"name", package.name},
+                                    {"file", package.file},
+                                    {"size", package.size},
+                                    {"sha256", package.sha256}});
   }
-  plan.sums = planFile(folder / "SHA256SUMS", sums);
-  plan.manifest =
-      planFile(folder / "manifest.json", manifestOf(plugin, mapped, entries).dump(2) + '\n');
-  return plan;
+  return manifest.dump(2) + '\n';
 }
 
 }  // namespace fwhost

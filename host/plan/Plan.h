@@ -1,5 +1,6 @@
-// A drive's update plan, made whole in memory before anything is written: the packages in
-// flash order, their SHA256SUMS and the manifest that says the plan is complete.
+// A drive's update plan before it is written: where it goes, the packages in flash order with
+// their sizes, and what its manifest says. The packages' bytes stay with the plug-in until they
+// are written, fetched one at a time, so that a plan costs the memory of one image.
 #ifndef FWHOST_PLAN_PLAN_H
 #define FWHOST_PLAN_PLAN_H
 
@@ -8,34 +9,55 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "host/plugin/DriveMapping.h"
 #include "host/plugin/Plugin.h"
 
 namespace fwhost {
 
-// One file of a plan: where it goes, its bytes and their SHA-256.
-struct PlanFile {
-  std::filesystem::path path;
-  std::string bytes;
-  std::string sha256;
+// Where a plan goes: the folder the user named and, for scan, the plan's own folder inside it;
+// neither is followed when it is a symbolic link.
+struct PlanPlace {
+  std::filesystem::path named;
+  std::string inside;  // empty: into named itself
+
+  std::filesystem::path path() const;
 };
 
+// One package of a plan: its name, its file, and what is known of its bytes.
+struct PlanPackage {
+  std::string name;
+  std::string file;  // NAME.bin
+  uint64_t size = 0;
+  std::string sha256;  // empty until its bytes have been fetched
+};
+
+// The whole plan; the packages' bytes are the plug-in's until fetchPackage asks for them.
 struct Plan {
-  std::filesystem::path directory;
-  std::string destination;         // the target firmware version
-  std::vector<PlanFile> packages;  // in flash order
-  PlanFile sums;                   // SHA256SUMS, as sha256sum -c reads it
-  PlanFile manifest;               // manifest.json, written last
-  uint64_t bytes = 0;              // of the packages together
+  const Plugin* plugin = nullptr;  // hands out the packages; the caller's, outlives the plan
+  PlanPlace place;
+  std::string destination;            // the target firmware version
+  std::vector<PlanPackage> packages;  // in flash order
+  uint64_t bytes = 0;                 // of the packages together
+  nlohmann::ordered_json manifest;    // all but "created" and the packages
 };
 
-// The plan into directory of a drive whose verdict is update available; HostError
-// (inconsistentAnswer) when the plug-in names no package, or one it does not hand out.
-Plan makePlan(const Plugin& plugin, const MappedDrive& mapped,
-              const std::filesystem::path& directory);
+// The plan of a drive whose verdict is update available, every package sized with the plug-in
+// and none fetched. HostError: invalidInput when the description gives a key the rules read more
+// than once (the plan would record one value of it, the plug-in may have read the other);
+// inconsistentAnswer when the plug-in does not hand out a package it named, or one larger than
+// kMaxImageBytes.
+Plan makePlan(const Plugin& plugin, const MappedDrive& mapped, PlanPlace place);
 
-// The same file with other bytes, their SHA-256 computed anew.
-PlanFile withBytes(const PlanFile& file, std::string bytes);
+// The package's bytes from the plug-in, its sha256 set; HostError (inconsistentAnswer) when they
+// differ from its size or from the bytes an earlier fetch handed out.
+std::string fetchPackage(const Plan& plan, PlanPackage& package);
+
+// SHA256SUMS (as sha256sum -c reads it) and manifest.json, made now, once every package's
+// sha256 is known.
+std::string sumsOf(const Plan& plan);
+std::string manifestOf(const Plan& plan);
 
 }  // namespace fwhost
 

@@ -2,11 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -15,80 +12,137 @@
 #include "host/plan/Sha256.h"
 #include "host/plan/WriteDecision.h"
 #include "host/platform/SafeWrite.h"
+#include "host/plugin/Answer.h"
 
 namespace fwhost {
 namespace {
 
-namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
 
-HostError mismatch(const fs::path& path, const std::string& what) {
-  return HostError::mismatch(path.u8string(), what);
+const char* const kManifest = "manifest.json";
+
+enum class Type { text, wholeNumber, object, list };
+
+struct Field {
+  const char* pointer;
+  Type type;
+};
+
+// Every field plan writes, with the one type it writes it with.
+const Field kManifestFields[] = {
+    {"/fwhost", Type::text},      {"/created", Type::text},        {"/plugin", Type::object},
+    {"/plugin/path", Type::text}, {"/plugin/version", Type::text}, {"/drive", Type::object},
+    {"/verdict", Type::text},     {"/status", Type::wholeNumber},  {"/destination", Type::text},
+    {"/packages", Type::list},
+};
+const Field kPackageFields[] = {
+    {"/order", Type::wholeNumber}, {"/name", Type::text},   {"/file", Type::text},
+    {"/size", Type::wholeNumber},  {"/sha256", Type::text},
+};
+
+bool hasType(const Json& value, Type type) {
+  switch (type) {
+    case Type::text:
+      return value.is_string();
+    case Type::wholeNumber:
+      return value.is_number_unsigned();
+    case Type::object:
+      return value.is_object();
+    case Type::list:
+      return value.is_array();
+  }
+  return false;
 }
 
-// The manifest's document, when it is a plan's.
-Json readManifest(const fs::path& directory) {
-  const fs::path path = directory / "manifest.json";
-  if (inspectPath(path).kind != PathKind::regularFile)
-    throw mismatch(path, "missing, so the plan is not complete");
-  std::ifstream text(path, std::ios::binary);
-  Json manifest = Json::parse(std::istreambuf_iterator<char>(text),
-                              std::istreambuf_iterator<char>(), nullptr, false);
-  if (!manifest.is_object() || !manifest.contains("packages") || !manifest["packages"].is_array())
-    throw mismatch(path, "not a plan's manifest");
+const char* typeWords(Type type) {
+  const char* const words[] = {"text", "a whole number", "an object", "a list"};
+  return words[static_cast<int>(type)];
+}
+
+// Each field there with its type; a mismatch names the field as a path below the manifest.
+template <size_t N>
+void checkFields(const Json& document, const Field (&fields)[N], const std::string& manifest,
+                 const std::string& prefix) {
+  for (const Field& field : fields) {
+    const Json::json_pointer pointer(field.pointer);
+    if (!document.contains(pointer) || !hasType(document[pointer], field.type)) {
+      throw HostError::mismatch(manifest,
+                                prefix + (field.pointer + 1) + " is not " + typeWords(field.type));
+    }
+  }
+}
+
+// The manifest's document, when it is one that plan writes.
+Json readManifest(const Folder& folder) {
+  if (folder.inspect(kManifest).kind != PathKind::regularFile)
+    throw HostError::mismatch(folder.pathOf(kManifest).u8string(),
+                              "missing, so the plan is not complete");
+  const std::string path = folder.pathOf(kManifest).u8string();
+  const Json manifest = Json::parse(readDocument(folder, kManifest), nullptr, false);
+  if (!manifest.is_object()) throw HostError::mismatch(path, "not a plan's manifest");
+  checkFields(manifest, kManifestFields, path, "");
+  if (manifest["verdict"] != "update-available" || manifest["status"] != 65)
+    throw HostError::mismatch(path, "its verdict is no update, for which no plan is made");
+  if (manifest["packages"].empty()) throw HostError::mismatch(path, "lists no package");
   return manifest;
 }
 
-// One listed package: a regular file of the size and SHA-256 listed; its sha256sum line.
-std::string verifyPackage(const fs::path& directory, const Json& entry) {
-  if (!entry.is_object()) throw mismatch(directory / "manifest.json", "not a plan's manifest");
-  const std::string file = entry.value("file", "");
-  if (!isPlainFileName(file)) throw mismatch(directory / "manifest.json", "lists \"" + file + "\"");
-  const fs::path path = directory / fs::u8path(file);
-  const PathState state = inspectPath(path);
-  if (state.kind == PathKind::missing) throw mismatch(path, "missing");
-  if (state.kind != PathKind::regularFile) throw mismatch(path, "is " + state.what);
-  const uint64_t size = entry.value("size", uint64_t{0});
+// The i-th listed package: a regular file of the size and SHA-256 listed; its sha256sum line.
+std::string verifyPackage(const Folder& folder, const Json& entry, size_t i) {
+  const std::string manifest = folder.pathOf(kManifest).u8string();
+  const std::string at = "packages/" + std::to_string(i);
+  if (!entry.is_object()) throw HostError::mismatch(manifest, at + " is not an object");
+  checkFields(entry, kPackageFields, manifest, at + "/");
+  const std::string name = entry["name"], file = entry["file"];
+  if (entry["order"] != i + 1 || !isPackageName(name) || file != name + ".bin") {
+    throw HostError::mismatch(manifest, at + " is not listed as plan lists a package (order " +
+                                            std::to_string(i + 1) + ", file NAME.bin)");
+  }
+  const std::string path = folder.pathOf(file).u8string();
+  const PathState state = folder.inspect(file);
+  if (state.kind == PathKind::missing) throw HostError::mismatch(path, "missing");
+  if (state.kind != PathKind::regularFile) throw HostError::mismatch(path, "is " + state.what);
+  const uint64_t size = entry["size"];
   if (state.size != size) {
-    throw mismatch(
+    throw HostError::mismatch(
         path, std::to_string(state.size) + " bytes, the manifest says " + std::to_string(size));
   }
-  const std::string sha256 = sha256OfFile(path), listed = entry.value("sha256", "");
-  if (sha256 != listed) throw mismatch(path, "sha256 " + sha256 + ", the manifest says " + listed);
+  const std::string sha256 = sha256OfFile(folder, file), listed = entry["sha256"];
+  if (sha256 != listed)
+    throw HostError::mismatch(path, "sha256 " + sha256 + ", the manifest says " + listed);
   return sha256 + "  " + file + '\n';
 }
 
 // Nothing in the folder but what the manifest lists, the manifest and SHA256SUMS.
-void verifyNothingElse(const fs::path& directory, const std::set<std::string>& listed) {
-  std::vector<fs::path> present;
-  std::error_code error;
-  for (fs::directory_iterator it(directory, error), end; !error && it != end; it.increment(error))
-    present.push_back(it->path());
-  if (error) throw HostError::io(directory.u8string(), "cannot list it: " + error.message());
+void verifyNothingElse(const Folder& folder, const std::set<std::string>& listed) {
+  std::vector<std::string> present = folder.names();
   std::sort(present.begin(), present.end());
-  for (const fs::path& path : present) {
-    if (listed.count(path.filename().u8string()) == 0) throw mismatch(path, "not in the manifest");
+  for (const std::string& name : present) {
+    if (listed.count(name) == 0)
+      throw HostError::mismatch(folder.pathOf(name).u8string(), "not in the manifest");
   }
 }
 
 }  // namespace
 
-size_t verifyPlan(const fs::path& folder) {
-  // Joined with the platform's own separator, which is how the files' names are printed.
-  const fs::path directory = fs::path(folder).make_preferred();
-  if (inspectPath(directory).kind != PathKind::directory)
-    throw HostError::io(directory.u8string(), "is no folder");
-  const Json manifest = readManifest(directory);
-  std::set<std::string> listed = {"manifest.json", "SHA256SUMS"};
+size_t verifyPlan(const std::filesystem::path& directory) {
+  const Folder folder = Folder::open(directory, false);
+  const Json manifest = readManifest(folder);
+  std::set<std::string> listed = {kManifest, "SHA256SUMS"};
   std::string sums;
-  for (const Json& entry : manifest["packages"]) {
-    sums += verifyPackage(directory, entry);
-    listed.insert(entry.value("file", ""));
+  const Json& packages = manifest["packages"];
+  for (size_t i = 0; i < packages.size(); ++i) {
+    sums += verifyPackage(folder, packages[i], i);
+    const std::string file = packages[i]["file"];
+    if (!listed.insert(file).second)
+      throw HostError::mismatch(folder.pathOf(kManifest).u8string(), "lists " + file + " twice");
   }
-  if (!holdsExactly(directory / "SHA256SUMS", sums))
-    throw mismatch(directory / "SHA256SUMS", "does not list what the manifest lists");
-  verifyNothingElse(directory, listed);
-  return manifest["packages"].size();
+  if (!folder.holdsExactly("SHA256SUMS", sums)) {
+    throw HostError::mismatch(folder.pathOf("SHA256SUMS").u8string(),
+                              "does not list what the manifest lists");
+  }
+  verifyNothingElse(folder, listed);
+  return packages.size();
 }
 
 }  // namespace fwhost

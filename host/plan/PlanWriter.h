@@ -21,9 +21,11 @@ struct PlanWrite {
 // Gets the heading first, then one line per file once it is in place.
 using PlanLines = std::function<void(const std::string& line)>;
 
-// Writes the plan into its folder, made when missing; a file that already holds its bytes is
-// kept. Answers {"packages", "bytes", "directory", "dry_run", "files"}; HostError as the
-// checks and writes fail, every check before the first write.
+// Writes the plan into its folder, made when missing and held open, locked, while it is
+// written: fwhost's own temporary files that a killed run left are removed, and a file that
+// already holds its bytes is kept. Answers {"packages", "bytes", "directory", "dry_run",
+// "files"}; HostError as the checks and writes fail, every check before the first write: a
+// folder that is a link or holds files of no part of the plan is refused.
 nlohmann::ordered_json writePlan(Plan plan, const PlanWrite& how, const PlanLines& line);
 
 }  // namespace fwhost

@@ -34,4 +34,10 @@ std::string sha256OfFile(const std::filesystem::path& path) {
   return hex(engine.finish());
 }
 
+std::string sha256OfFile(const Folder& folder, const std::string& name) {
+  Sha256Engine engine;
+  folder.read(name, [&engine](std::string_view piece) { engine.add(piece); });
+  return hex(engine.finish());
+}
+
 }  // namespace fwhost

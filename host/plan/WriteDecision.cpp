@@ -4,23 +4,21 @@
 #include <cstring>
 #include <system_error>
 
+#include "host/drive/DriveInput.h"
 #include "host/error/HostError.h"
-#include "host/platform/SafeWrite.h"
 
 namespace fwhost {
 
 namespace fs = std::filesystem;
 
-bool isPlainFileName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." &&
-         name.find_first_of("/\\") == std::string::npos;
-}
-
-WriteStep decideWrite(const fs::path& path, std::string_view bytes, OtherBytes otherBytes) {
-  if (refuseUnlessReplaceable(path).kind == PathKind::missing) return WriteStep::write;
-  if (holdsExactly(path, bytes)) return WriteStep::keep;
+WriteStep decideWrite(const Folder& folder, const std::string& name, std::string_view bytes,
+                      OtherBytes otherBytes) {
+  const PathState state = folder.inspect(name);
+  refuseUnlessReplaceable(state, folder.pathOf(name));
+  if (state.kind == PathKind::missing) return WriteStep::write;
+  if (folder.holdsExactly(name, bytes)) return WriteStep::keep;
   if (otherBytes == OtherBytes::refuse) {
-    throw HostError::refusedTarget(path.u8string(),
+    throw HostError::refusedTarget(folder.pathOf(name).u8string(),
                                    "exists with other content; use --force to replace it");
   }
   return WriteStep::write;
@@ -52,12 +50,14 @@ void checkFolder(const fs::path& folder) {
   }
 }
 
-void makeFolder(const fs::path& folder) {
-  checkFolder(folder);
-  std::error_code error;
-  if (!fs::create_directories(folder, error) && error) {
-    throw HostError::io(folder.u8string(), "cannot be made: " + error.message());
-  }
+std::string readDocument(const Folder& folder, const std::string& name) {
+  std::string text;
+  folder.read(name, [&](std::string_view piece) {
+    if (text.size() + piece.size() > kMaxDocumentBytes)
+      throw documentTooLarge(folder.pathOf(name).u8string());
+    text += piece;
+  });
+  return text;
 }
 
 }  // namespace fwhost

@@ -7,28 +7,28 @@
 #include <string>
 #include <string_view>
 
-namespace fwhost {
+#include "host/platform/SafeWrite.h"
 
-// False for a name that would leave the folder it is put in (a package name becomes a file).
-bool isPlainFileName(const std::string& name);
+namespace fwhost {
 
 enum class WriteStep { write, keep };
 
 // What to do with a regular file that holds other bytes than those to be written (--force).
 enum class OtherBytes { refuse, replace };
 
-// keep when path already holds exactly bytes, write when it is missing or may be replaced;
-// HostError (refusedTarget) naming path when it is not a regular file, or holds other bytes
-// that may not be replaced.
-WriteStep decideWrite(const std::filesystem::path& path, std::string_view bytes,
+// keep when name in folder already holds exactly bytes, write when it is missing or may be
+// replaced; HostError (refusedTarget) naming the file when it is not a regular file, or holds
+// other bytes that may not be replaced.
+WriteStep decideWrite(const Folder& folder, const std::string& name, std::string_view bytes,
                       OtherBytes otherBytes);
 
 // HostError naming folder unless it is a folder this process can write in, or one it can make:
 // refusedTarget when something else stands there, io when it cannot be written or made.
 void checkFolder(const std::filesystem::path& folder);
 
-// checkFolder, then makes folder and its missing parents; HostError (io) when that fails.
-void makeFolder(const std::filesystem::path& folder);
+// The text of the file name in folder; HostError naming it: invalidInput when it is larger
+// than kMaxDocumentBytes, io when it cannot be read.
+std::string readDocument(const Folder& folder, const std::string& name);
 
 }  // namespace fwhost
 

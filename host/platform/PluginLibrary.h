@@ -21,6 +21,10 @@ class PluginLibrary {
   // The address of an exported function, or null when the library does not export it.
   void* symbol(const char* name) const;
 
+  // Hands back the library's read-only pages that calls have touched (its code and constant
+  // data, such as images it copies out); they are read from its file again when needed.
+  void releaseReadOnlyPages() const;
+
  private:
   void* handle_ = nullptr;
   std::string error_;

@@ -22,4 +22,17 @@ void* PluginLibrary::symbol(const char* name) const {
   return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
 }
 
+void PluginLibrary::releaseReadOnlyPages() const {
+  if (handle_ == nullptr) return;
+  auto* const base = static_cast<unsigned char*>(handle_);
+  const auto* const headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+      base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(headers);
+  for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i, ++section) {
+    // Unlocking pages that were never locked takes them out of the working set.
+    if ((section->Characteristics & IMAGE_SCN_MEM_WRITE) == 0)
+      VirtualUnlock(base + section->VirtualAddress, section->Misc.VirtualSize);
+  }
+}
+
 }  // namespace fwhost

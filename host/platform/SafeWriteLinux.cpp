@@ -1,5 +1,7 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,11 +20,12 @@ namespace fs = std::filesystem;
 const int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 // The temporary file being written, for the signal handler, which may only read plain memory.
-char pendingTemporary[4096];
+int pendingFolder = -1;
+char pendingName[64];
 volatile sig_atomic_t pending = 0;
 
 extern "C" void removePendingAndEnd(int signal) {
-  if (pending) ::unlink(pendingTemporary);
+  if (pending) ::unlinkat(pendingFolder, pendingName, 0);
   // SA_RESETHAND has put the default action back: the raised signal ends the process, with the
   // status a shell reports as 128 + signal, once this handler returns.
   ::raise(signal);
@@ -65,8 +68,8 @@ class Descriptor {
  public:
   explicit Descriptor(int fd = -1) : fd_(fd) {}
   ~Descriptor() { close(); }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(Descriptor&& other) {
+  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Descriptor& operator=(Descriptor&& other) noexcept {
     std::swap(fd_, other.fd_);
     return *this;
   }
@@ -93,6 +96,33 @@ const char* describe(mode_t mode) {
   return "not a regular file";
 }
 
+PathState stateOf(const struct stat& info) {
+  if (S_ISREG(info.st_mode))
+    return {PathKind::regularFile, "a regular file", static_cast<uint64_t>(info.st_size)};
+  return {S_ISDIR(info.st_mode) ? PathKind::directory : PathKind::other, describe(info.st_mode), 0};
+}
+
+PathState inspectAt(int folder, const char* name, const fs::path& path) {
+  struct stat info {};
+  if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (errno == ENOENT) return {};
+    throw failure(path, "cannot look at it");
+  }
+  return stateOf(info);
+}
+
+// The folder name in parent (AT_FDCWD: path as given), never followed when it is a link
+// unless follow is 0.
+Descriptor openFolderAt(int parent, const char* name, const fs::path& path,
+                        int follow = O_NOFOLLOW) {
+  Descriptor folder(::openat(parent, name, O_RDONLY | O_DIRECTORY | follow | O_CLOEXEC));
+  if (folder) return folder;
+  if (errno == ENOENT) throw HostError::io(path.u8string(), "is no folder");
+  if (errno != ELOOP && errno != ENOTDIR) throw failure(path, "cannot open it");
+  throw HostError::refusedTarget(path.u8string(),
+                                 "is " + inspectAt(parent, name, path).what + ", not a folder");
+}
+
 void writeAll(int fd, std::string_view bytes, const fs::path& path) {
   while (!bytes.empty()) {
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
@@ -102,85 +132,146 @@ void writeAll(int fd, std::string_view bytes, const fs::path& path) {
   }
 }
 
-void syncFolder(const fs::path& folder, const fs::path& path) {
-  Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  // Some file systems cannot sync a folder (EINVAL); the rename is then as safe as they make it.
-  if (!directory || (::fsync(directory.get()) != 0 && errno != EINVAL)) {
-    throw failure(path, "written, but its folder cannot be flushed to the disk");
+// A new file of a temporary name in folder, that the signal handler removes until it is
+// renamed; never one that was there before, nor one a link points to.
+Descriptor createTemporary(int folder, const fs::path& path, std::string& temporary) {
+  const SignalsHeld held;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary = temporaryName();
+    Descriptor file(::openat(folder, temporary.c_str(),
+                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (!file && errno == EEXIST) continue;
+    if (!file) break;
+    std::memcpy(pendingName, temporary.c_str(), temporary.size() + 1);
+    pendingFolder = folder;
+    pending = 1;
+    return file;
   }
+  throw failure(path, "cannot create a file beside it");
 }
 
 }  // namespace
 
-PathState inspectPath(const fs::path& path) {
-  struct stat info {};
-  if (::lstat(path.c_str(), &info) != 0) {
-    if (errno == ENOENT) return {};
-    throw failure(path, "cannot look at it");
-  }
-  if (S_ISREG(info.st_mode))
-    return {PathKind::regularFile, "a regular file", static_cast<uint64_t>(info.st_size)};
-  return {S_ISDIR(info.st_mode) ? PathKind::directory : PathKind::other, describe(info.st_mode), 0};
-}
+struct Folder::State {
+  fs::path path;
+  Descriptor descriptor;
+};
 
-bool holdsExactly(const fs::path& path, std::string_view bytes) {
-  // Non-blocking, so that a FIFO swapped in meanwhile cannot hold fwhost up.
-  Descriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-  struct stat info {};
-  if (!file || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
-      static_cast<uint64_t>(info.st_size) != bytes.size()) {
-    return false;
-  }
-  char chunk[65536];
-  for (size_t at = 0; at < bytes.size();) {
-    const ssize_t got = ::read(file.get(), chunk, sizeof chunk);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0 || bytes.substr(at, static_cast<size_t>(got)) != std::string_view(chunk, got))
-      return false;
-    at += static_cast<size_t>(got);
-  }
-  return true;
-}
+Folder::Folder(std::unique_ptr<State> state) : state_(std::move(state)) {}
+Folder::Folder(Folder&&) noexcept = default;
+Folder& Folder::operator=(Folder&&) noexcept = default;
+Folder::~Folder() = default;
+
+PathState inspectPath(const fs::path& path) { return inspectAt(AT_FDCWD, path.c_str(), path); }
 
 bool canCreateIn(const fs::path& folder) { return ::access(folder.c_str(), W_OK | X_OK) == 0; }
 
-void writeFileSafely(const fs::path& path, std::string_view bytes) {
-  installHandlers();
-  refuseUnlessReplaceable(path);
-  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-  Descriptor file;
-  std::string temporary;
-  {
-    const SignalsHeld held;
-    for (int attempt = 0; attempt < 100 && !file; ++attempt) {
-      temporary = temporaryBeside(path).u8string();
-      if (temporary.size() >= sizeof pendingTemporary) {
-        throw HostError::io(path.u8string(), "the path is too long");
-      }
-      file = Descriptor(
-          ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-      if (!file && errno != EEXIST) throw failure(path, "cannot create a file beside it");
-    }
-    if (!file) throw failure(path, "cannot create a file beside it");
-    std::memcpy(pendingTemporary, temporary.c_str(), temporary.size() + 1);
-    pending = 1;
+Folder Folder::open(const fs::path& given, bool make) {
+  // "plan/" would follow a link named plan.
+  const fs::path path = given.has_filename() ? given : given.parent_path();
+  std::error_code error;
+  if (make && inspectPath(path).kind == PathKind::missing && !fs::create_directories(path, error))
+    throw HostError::io(path.u8string(), "cannot be made: " + error.message());
+  return Folder(std::make_unique<State>(State{path, openFolderAt(AT_FDCWD, path.c_str(), path)}));
+}
+
+Folder Folder::holding(const fs::path& file) {
+  const fs::path path = file.has_parent_path() ? file.parent_path() : fs::path(".");
+  return Folder(
+      std::make_unique<State>(State{path, openFolderAt(AT_FDCWD, path.c_str(), path, 0)}));
+}
+
+Folder Folder::inside(const std::string& name, bool make) const {
+  const fs::path path = pathOf(name);
+  if (make && ::mkdirat(state_->descriptor.get(), name.c_str(), 0777) != 0 && errno != EEXIST)
+    throw failure(path, "cannot be made");
+  return Folder(std::make_unique<State>(
+      State{path, openFolderAt(state_->descriptor.get(), name.c_str(), path)}));
+}
+
+const fs::path& Folder::path() const { return state_->path; }
+
+void Folder::lock() {
+  // Where a file system has no locks, fwhost writes as it did before it had them.
+  if (::flock(state_->descriptor.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    throw HostError::refusedTarget(path().u8string(),
+                                   "another fwhost is writing in it; run again once it is done");
   }
+}
+
+std::vector<std::string> Folder::names() const {
+  const int copy = ::openat(state_->descriptor.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* listing = copy < 0 ? nullptr : ::fdopendir(copy);
+  if (listing == nullptr) {
+    const HostError error = failure(path(), "cannot list it");
+    if (copy >= 0) ::close(copy);
+    throw error;
+  }
+  std::vector<std::string> names;
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  ::closedir(listing);
+  return names;
+}
+
+PathState Folder::inspect(const std::string& name) const {
+  return inspectAt(state_->descriptor.get(), name.c_str(), pathOf(name));
+}
+
+bool Folder::canCreate() const {
+  return ::faccessat(state_->descriptor.get(), ".", W_OK | X_OK, 0) == 0;
+}
+
+void Folder::read(const std::string& name,
+                  const std::function<void(std::string_view)>& take) const {
+  // Non-blocking, so that a FIFO swapped in meanwhile cannot hold fwhost up.
+  const Descriptor file(::openat(state_->descriptor.get(), name.c_str(),
+                                 O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  struct stat info {};
+  if (!file || ::fstat(file.get(), &info) != 0) throw failure(pathOf(name), "cannot read it");
+  if (!S_ISREG(info.st_mode))
+    throw HostError::io(pathOf(name).u8string(), "is " + stateOf(info).what);
+  char chunk[65536];
+  for (ssize_t got; (got = ::read(file.get(), chunk, sizeof chunk)) != 0;) {
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) throw failure(pathOf(name), "cannot read it");
+    take(std::string_view(chunk, static_cast<size_t>(got)));
+  }
+}
+
+void Folder::write(const std::string& name, std::string_view bytes) const {
+  installHandlers();
+  const int folder = state_->descriptor.get();
+  const fs::path path = pathOf(name);
+  refuseUnlessReplaceable(inspect(name), path);
+  std::string temporary;
+  Descriptor file = createTemporary(folder, path, temporary);
   try {
     writeAll(file.get(), bytes, path);
     if (::fsync(file.get()) != 0) throw failure(path, "cannot flush it to the disk");
     if (file.close() != 0) throw failure(path, "cannot write");
     // Looked at again: something other than a regular file may have appeared there meanwhile.
-    refuseUnlessReplaceable(path);
+    refuseUnlessReplaceable(inspect(name), path);
     const SignalsHeld held;
-    if (::rename(temporary.c_str(), path.c_str()) != 0) throw failure(path, "cannot replace it");
+    if (::renameat(folder, temporary.c_str(), folder, name.c_str()) != 0)
+      throw failure(path, "cannot replace it");
     pending = 0;
   } catch (...) {
     const SignalsHeld held;
-    ::unlink(temporary.c_str());
+    ::unlinkat(folder, temporary.c_str(), 0);
     pending = 0;
     throw;
   }
-  syncFolder(folder, path);
+  // Some file systems cannot sync a folder (EINVAL); the rename is then as safe as they make it.
+  if (::fsync(folder) != 0 && errno != EINVAL)
+    throw failure(path, "written, but its folder cannot be flushed to the disk");
+}
+
+void Folder::remove(const std::string& name) const {
+  if (::unlinkat(state_->descriptor.get(), name.c_str(), 0) != 0 && errno != ENOENT)
+    throw failure(pathOf(name), "cannot remove it");
 }
 
 }  // namespace fwhost

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -77,7 +78,56 @@ void writeAll(HANDLE file, std::string_view bytes, const fs::path& path) {
   }
 }
 
+// A new file of a temporary name in folder, that the console handler removes until it is
+// moved; never one that was there before.
+Handle createTemporary(const fs::path& folder, const fs::path& path, fs::path& temporary) {
+  const PendingHeld held;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary = folder / temporaryName();
+    HANDLE created = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (created == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) continue;
+    if (created == INVALID_HANDLE_VALUE) break;
+    pendingTemporary = temporary.native();
+    return Handle(created);
+  }
+  throw failure(path, "cannot create a file beside it");
+}
+
+// Another fwhost that writes in the folder holds a mutex named after the folder's identity,
+// which ends with the process that holds it, however it ends.
+Handle folderMutex(HANDLE folder) {
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!GetFileInformationByHandle(folder, &information)) return nullptr;
+  wchar_t name[64];
+  std::swprintf(name, 64, L"Global\\fwhost-%08lx-%08lx%08lx", information.dwVolumeSerialNumber,
+                information.nFileIndexHigh, information.nFileIndexLow);
+  return Handle(CreateMutexW(nullptr, FALSE, name));
+}
+
+// Held without delete sharing, so that the folder cannot be renamed or removed while fwhost
+// works in it; a link is followed only when follow says so.
+Handle openFolder(const fs::path& path, bool follow) {
+  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (follow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+  HANDLE handle = CreateFileW(path.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, flags, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) throw failure(path, "cannot open it");
+  return Handle(handle);
+}
+
 }  // namespace
+
+// Windows has no openat: files are named by path, below a folder that the handle keeps in place.
+struct Folder::State {
+  fs::path path;
+  Handle handle;
+  Handle lock;
+};
+
+Folder::Folder(std::unique_ptr<State> state) : state_(std::move(state)) {}
+Folder::Folder(Folder&&) noexcept = default;
+Folder& Folder::operator=(Folder&&) noexcept = default;
+Folder::~Folder() = default;
 
 PathState inspectPath(const fs::path& path) {
   if (isDeviceNamespace(path)) return {PathKind::other, "a device", 0};
@@ -109,57 +159,87 @@ PathState inspectPath(const fs::path& path) {
   return {PathKind::regularFile, "a regular file", size};
 }
 
-bool holdsExactly(const fs::path& path, std::string_view bytes) {
-  const PathState state = inspectPath(path);
-  if (state.kind != PathKind::regularFile || state.size != bytes.size()) return false;
-  const Handle file = openToInspect(path, GENERIC_READ);
-  if (!file) return false;
-  char chunk[65536];
-  for (size_t at = 0; at < bytes.size();) {
-    DWORD got = 0;
-    if (!ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) || got == 0 ||
-        bytes.substr(at, got) != std::string_view(chunk, got)) {
-      return false;
-    }
-    at += got;
-  }
-  return true;
-}
-
 bool canCreateIn(const fs::path& folder) {
   // Windows has no access(): a file that goes when closed is made and closed.
-  const fs::path probe = temporaryBeside(folder / "fwhost-probe");
+  const fs::path probe = folder / temporaryName();
   const Handle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
   return file.get() != INVALID_HANDLE_VALUE;
 }
 
-void writeFileSafely(const fs::path& path, std::string_view bytes) {
-  installHandler();
-  refuseUnlessReplaceable(path);
-  Handle file;
-  fs::path temporary;
-  {
-    const PendingHeld held;
-    for (int attempt = 0; attempt < 100 && !file; ++attempt) {
-      temporary = temporaryBeside(path);
-      HANDLE created = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-      if (created != INVALID_HANDLE_VALUE) {
-        file.reset(created);
-      } else if (GetLastError() != ERROR_FILE_EXISTS) {
-        throw failure(path, "cannot create a file beside it");
-      }
-    }
-    if (!file) throw failure(path, "cannot create a file beside it");
-    pendingTemporary = temporary.native();
+Folder Folder::open(const fs::path& given, bool make) {
+  const fs::path path = given.has_filename() ? given : given.parent_path();
+  std::error_code error;
+  if (make && inspectPath(path).kind == PathKind::missing && !fs::create_directories(path, error))
+    throw HostError::io(path.u8string(), "cannot be made: " + error.message());
+  const PathState state = inspectPath(path);
+  if (state.kind == PathKind::missing) throw HostError::io(path.u8string(), "is no folder");
+  if (state.kind != PathKind::directory)
+    throw HostError::refusedTarget(path.u8string(), "is " + state.what + ", not a folder");
+  return Folder(std::make_unique<State>(State{path, openFolder(path, false), nullptr}));
+}
+
+Folder Folder::holding(const fs::path& file) {
+  const fs::path path = file.has_parent_path() ? file.parent_path() : fs::path(".");
+  return Folder(std::make_unique<State>(State{path, openFolder(path, true), nullptr}));
+}
+
+Folder Folder::inside(const std::string& name, bool make) const { return open(pathOf(name), make); }
+
+const fs::path& Folder::path() const { return state_->path; }
+
+void Folder::lock() {
+  state_->lock = folderMutex(state_->handle.get());
+  if (state_->lock && GetLastError() == ERROR_ALREADY_EXISTS) {
+    state_->lock.reset();
+    throw HostError::refusedTarget(path().u8string(),
+                                   "another fwhost is writing in it; run again once it is done");
   }
+}
+
+std::vector<std::string> Folder::names() const {
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = FindFirstFileW((path() / L"*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) throw failure(path(), "cannot list it");
+  std::vector<std::string> names;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name != L"." && name != L"..") names.push_back(fs::path(name).u8string());
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return names;
+}
+
+PathState Folder::inspect(const std::string& name) const { return inspectPath(pathOf(name)); }
+
+bool Folder::canCreate() const { return canCreateIn(path()); }
+
+void Folder::read(const std::string& name,
+                  const std::function<void(std::string_view)>& take) const {
+  const fs::path file = pathOf(name);
+  const PathState state = inspectPath(file);
+  if (state.kind != PathKind::regularFile) throw HostError::io(file.u8string(), "is " + state.what);
+  const Handle handle = openToInspect(file, GENERIC_READ);
+  if (!handle) throw failure(file, "cannot read it");
+  char chunk[65536];
+  DWORD got = 0;
+  while (ReadFile(handle.get(), chunk, sizeof chunk, &got, nullptr) && got > 0)
+    take(std::string_view(chunk, got));
+  if (got != 0) throw failure(file, "cannot read it");
+}
+
+void Folder::write(const std::string& name, std::string_view bytes) const {
+  installHandler();
+  const fs::path path = pathOf(name);
+  refuseUnlessReplaceable(inspectPath(path), path);
+  fs::path temporary;
+  Handle file = createTemporary(this->path(), path, temporary);
   try {
     writeAll(file.get(), bytes, path);
     if (!FlushFileBuffers(file.get())) throw failure(path, "cannot flush it to the disk");
     if (!CloseHandle(file.release())) throw failure(path, "cannot write");
     // Looked at again: something other than a regular file may have appeared there meanwhile.
-    refuseUnlessReplaceable(path);
+    refuseUnlessReplaceable(inspectPath(path), path);
     const PendingHeld held;
     if (!MoveFileExW(temporary.c_str(), path.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
@@ -173,6 +253,11 @@ void writeFileSafely(const fs::path& path, std::string_view bytes) {
     pendingTemporary.clear();
     throw;
   }
+}
+
+void Folder::remove(const std::string& name) const {
+  if (!DeleteFileW(pathOf(name).c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+    throw failure(pathOf(name), "cannot remove it");
 }
 
 }  // namespace fwhost

@@ -1,4 +1,5 @@
-// A nameless scratch file, gone when closed; one twin per platform.
+// A nameless scratch file, gone when closed: in memory on Linux, in the user's temporary folder
+// on Windows; one twin per platform.
 #ifndef FWHOST_PLATFORM_TEMPORARYFILE_H
 #define FWHOST_PLATFORM_TEMPORARYFILE_H
 

@@ -1,28 +1,44 @@
 #include "host/plugin/Answer.h"
 
+#include <algorithm>
+#include <cstring>
+#include <set>
 #include <sstream>
 
 #include <boost/property_tree/ptree.hpp>
 #include <boost/property_tree/xml_parser.hpp>
 
+#include "host/drive/NestingLimit.h"
 #include "host/error/HostError.h"
 #include "provider/fwprovider.h"
 
 namespace fwhost {
 namespace {
 
-std::string valueOf(const std::vector<AnswerProperty>& properties, const std::string& name) {
-  for (const AnswerProperty& property : properties) {
-    if (property.name == name) return property.value;
-  }
-  return {};
+// The value of the one property of that name; an answer that gives it twice has two meanings.
+std::string valueOf(const std::vector<AnswerProperty>& properties, const std::string& name,
+                    const std::string& origin) {
+  const auto named = [&](const AnswerProperty& property) { return property.name == name; };
+  const auto found = std::find_if(properties.begin(), properties.end(), named);
+  if (found == properties.end()) return {};
+  if (std::any_of(found + 1, properties.end(), named))
+    throw HostError::inconsistentAnswer(origin, "gives " + name + " twice");
+  return found->value;
 }
 
-std::vector<std::string> splitPackages(const std::string& joined) {
+// Each package becomes a file of that name and a line of SHA256SUMS, and is fetched once.
+std::vector<std::string> splitPackages(const std::string& joined, const std::string& origin) {
   std::vector<std::string> packages;
   if (joined.empty()) return packages;
   std::istringstream stream(joined);
-  for (std::string name; std::getline(stream, name, '~');) packages.push_back(name);
+  std::set<std::string> seen;
+  for (std::string name; std::getline(stream, name, '~');) {
+    if (!isPackageName(name))
+      throw HostError::inconsistentAnswer(origin, "package \"" + name + "\" cannot be a file name");
+    if (!seen.insert(name).second)
+      throw HostError::inconsistentAnswer(origin, "names package " + name + " twice");
+    packages.push_back(name);
+  }
   return packages;
 }
 
@@ -52,6 +68,10 @@ const VerdictRow& row(Verdict verdict) {
 
 std::vector<AnswerProperty> readAnswer(const std::string& document, const std::string& origin) {
   namespace pt = boost::property_tree;
+  if (!withinNestingLimit(document)) {
+    throw HostError::unreadableAnswer(
+        origin, "nested deeper than " + std::to_string(kMaxNestingDepth) + " levels");
+  }
   pt::ptree tree;
   try {
     std::istringstream stream(document);
@@ -72,7 +92,7 @@ std::vector<AnswerProperty> readAnswer(const std::string& document, const std::s
 
 MappingAnswer readMappingAnswer(const std::string& document, const std::string& origin) {
   const auto properties = readAnswer(document, origin);
-  const std::string status = valueOf(properties, "Status");
+  const std::string status = valueOf(properties, "Status", origin);
   const VerdictRow* verdict = nullptr;
   for (const VerdictRow& each : kVerdicts) {
     if (status == std::to_string(each.status)) verdict = &each;
@@ -83,10 +103,24 @@ MappingAnswer readMappingAnswer(const std::string& document, const std::string& 
   MappingAnswer answer;
   answer.status = verdict->status;
   answer.verdict = verdict->verdict;
-  answer.source = valueOf(properties, "Source");
-  answer.destination = valueOf(properties, "Destination");
-  answer.packages = splitPackages(valueOf(properties, "Package"));
+  answer.source = valueOf(properties, "Source", origin);
+  answer.destination = valueOf(properties, "Destination", origin);
+  answer.packages = splitPackages(valueOf(properties, "Package", origin), origin);
+  if (answer.verdict == Verdict::updateAvailable && answer.packages.empty())
+    throw HostError::inconsistentAnswer(origin, "an update without packages");
   return answer;
+}
+
+bool isPackageName(const std::string& name) {
+  // NAME.bin within the 255 bytes of a Linux file name (and as many UTF-16 units on Windows);
+  // what Windows refuses in a name is refused on both, so that plans move between them, and
+  // a control character would break a line of SHA256SUMS. A trailing dot also rules out . and ..
+  constexpr size_t kMaxName = 255 - 4;
+  const auto refused = [](unsigned char c) {
+    return c < 0x20 || c == 0x7f || std::strchr("/\\:*?\"<>|", c) != nullptr;
+  };
+  return !name.empty() && name.size() <= kMaxName && name.back() != '.' && name.back() != ' ' &&
+         std::none_of(name.begin(), name.end(), refused);
 }
 
 const char* verdictWords(Verdict verdict) { return row(verdict).words; }

@@ -29,11 +29,18 @@ struct MappingAnswer {
 };
 
 // The Properties of the document's root Object, in document order; HostError
-// (inconsistentAnswer) naming origin when the document is not XML.
+// (inconsistentAnswer) naming origin when the document is not XML, or nests deeper than
+// kMaxNestingDepth.
 std::vector<AnswerProperty> readAnswer(const std::string& document, const std::string& origin);
 
-// HostError (inconsistentAnswer) naming origin when the document lacks a known verdict.
+// HostError (inconsistentAnswer) naming origin when the document lacks a known verdict, gives
+// a property twice, names a package twice or one that cannot be a file name (isPackageName),
+// or offers an update without packages.
 MappingAnswer readMappingAnswer(const std::string& document, const std::string& origin);
+
+// Whether a package of that name can be written as NAME.bin on Linux and Windows alike and
+// listed on one line of SHA256SUMS.
+bool isPackageName(const std::string& name);
 
 // "no update offered" (the plug-in answers it for every drive it does not update, so it
 // vouches for no firmware), "update available", "contact support".

@@ -9,6 +9,7 @@
 namespace fwhost {
 
 MappedDrive mapDrive(const Plugin& plugin, const DriveText& drive) {
+  refuseOversized(drive);
   const DescriptionCheck check = checkDescription(drive.xml);
   for (const std::string& warning : check.warnings)
     std::cerr << "fwhost: warning: " << terminalSafe(drive.origin + ": " + warning) << '\n';
@@ -18,7 +19,8 @@ MappedDrive mapDrive(const Plugin& plugin, const DriveText& drive) {
                                  : drive.origin + " (not XML: " + check.unreadable + ")";
   std::string document = plugin.mapping(drive.xml, origin);
   MappingAnswer answer = readMappingAnswer(document, plugin.path().u8string());
-  return {std::move(answer), std::move(document), check.warnings, check.ruleAttributes};
+  return {std::move(answer), std::move(document),  drive.origin,
+          check.warnings,    check.ruleAttributes, check.repeatedRuleKeys};
 }
 
 }  // namespace fwhost

@@ -16,12 +16,15 @@ namespace fwhost {
 struct MappedDrive {
   MappingAnswer answer;
   std::string document;               // the plug-in's answer, unchanged
+  std::string origin;                 // where the description came from
   std::vector<std::string> warnings;  // about the description, already shown on stderr
   std::map<std::string, std::string> ruleAttributes;  // as DescriptionCheck has them
+  std::vector<std::string> repeatedRuleKeys;          // as DescriptionCheck has them
 };
 
-// Checks the description, warns on stderr and asks the plug-in; HostError as Plugin::mapping
-// says, with the XML parser's reason and line when the plug-in refused an unreadable text.
+// Checks the description, warns on stderr and asks the plug-in; HostError as refuseOversized
+// and Plugin::mapping say, with the XML parser's reason and line when the plug-in refused an
+// unreadable text.
 MappedDrive mapDrive(const Plugin& plugin, const DriveText& drive);
 
 }  // namespace fwhost

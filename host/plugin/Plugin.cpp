@@ -16,6 +16,13 @@ constexpr uint32_t kFirstCapacity = 256;
 // A plug-in that asks for more after being given what it asked for is not going to settle.
 constexpr int kAttempts = 3;
 
+HostError tooLarge(const std::filesystem::path& path, const std::string& what, uint32_t asked,
+                   uint32_t cap) {
+  return HostError::inconsistentAnswer(path.u8string(), what + " of " + std::to_string(asked) +
+                                                            " bytes, more than the " +
+                                                            std::to_string(cap) + " fwhost takes");
+}
+
 struct Reply {
   uint32_t code;
   std::string bytes;  // as many as the plug-in reported, when code is 0
@@ -39,6 +46,8 @@ Reply negotiate(const std::filesystem::path& path, bool verbose, Call call) {
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     auto length = static_cast<uint32_t>(buffer.size());
     const uint32_t code = call(buffer.data(), &length);
+    if (code == FWPROVIDER_BUFFER_TOO_SMALL && length > kMaxAnswerTextBytes)
+      throw tooLarge(path, "an answer text", length, kMaxAnswerTextBytes);
     if (code == FWPROVIDER_BUFFER_TOO_SMALL && length > buffer.size()) {
       buffer.assign(length, '\0');
       continue;
@@ -66,8 +75,16 @@ std::string text(const std::filesystem::path& path, Reply reply, const HostError
   return reply.bytes;
 }
 
-// Loading runs the plug-in's own start-up code, which may write to stdout too.
-PluginLibrary load(const std::filesystem::path& path, bool verbose) {
+// Loading runs the plug-in's own start-up code, which may write to stdout too. Only a regular
+// file is loaded: the loader would wait forever on a FIFO.
+PluginLibrary load(const std::filesystem::path& given, const std::filesystem::path& path,
+                   bool verbose) {
+  std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  if (!std::filesystem::exists(status))
+    throw HostError::unusablePlugin(given.u8string(), "no such plug-in");
+  if (!std::filesystem::is_regular_file(status))
+    throw HostError::unusablePlugin(given.u8string(), "not a regular file, so no plug-in");
   const PluginLog log(verbose);
   return PluginLibrary(path);
 }
@@ -77,14 +94,10 @@ PluginLibrary load(const std::filesystem::path& path, bool verbose) {
 Plugin::Plugin(const std::filesystem::path& path, bool verbose)
     : path_(std::filesystem::absolute(path).lexically_normal()),
       verbose_(verbose),
-      library_(load(path_, verbose)) {
-  if (!library_.loaded()) {
-    std::error_code error;
+      library_(load(path, path_, verbose)) {
+  if (!library_.loaded())
     throw HostError::unusablePlugin(path.u8string(),
-                                    std::filesystem::exists(path, error)
-                                        ? "cannot load the plug-in: " + library_.error()
-                                        : "no such plug-in");
-  }
+                                    "cannot load the plug-in: " + library_.error());
   resolve(library_, path_, "GetTargetFirmwareMappingAttributes", mapping_);
   resolve(library_, path_, "GetFirmwareConfigurationAttributes", configuration_);
   resolve(library_, path_, "GetTargetFirmwareBinary", binary_);
@@ -113,18 +126,44 @@ std::string Plugin::mapping(const std::string& description, const std::string& o
                                                    "arguments)"));
 }
 
-std::string Plugin::image(const std::string& name) const {
+uint32_t Plugin::imageSize(const std::string& name) const {
   const auto size = static_cast<uint32_t>(name.size());
-  const Reply reply = negotiate(path_, verbose_, [&](char* buffer, uint32_t* length) {
-    return binary_(name.data(), size, reinterpret_cast<uint8_t*>(buffer), length);
-  });
-  if (reply.code != FWPROVIDER_OK) {
-    throw HostError::pluginRefused(
-        path_.u8string(),
-        "refused to hand out image " + name + " (answered " + std::to_string(reply.code) + ")");
+  uint32_t length = 0;
+  const uint32_t code = [&] {
+    const PluginLog log(verbose_);
+    return binary_(name.data(), size, nullptr, &length);
+  }();
+  if (code == FWPROVIDER_INVALID_ARGUMENTS && length == 0) return 0;
+  if (code != FWPROVIDER_BUFFER_TOO_SMALL || length == 0) {
+    throw HostError::inconsistentAnswer(path_.u8string(), "code " + std::to_string(code) +
+                                                              ", length " + std::to_string(length) +
+                                                              " for the size of image " + name);
   }
-  return reply.bytes;
+  if (length > kMaxImageBytes) throw tooLarge(path_, "image " + name, length, kMaxImageBytes);
+  return length;
 }
+
+std::string Plugin::image(const std::string& name) const {
+  const uint32_t size = imageSize(name);
+  std::string bytes(size, '\0');
+  if (size == 0) return bytes;
+  uint32_t length = size;
+  const uint32_t code = [&] {
+    const PluginLog log(verbose_);
+    return binary_(name.data(), static_cast<uint32_t>(name.size()),
+                   reinterpret_cast<uint8_t*>(bytes.data()), &length);
+  }();
+  // The image's pages of the plug-in would otherwise stay counted in fwhost's memory, one more
+  // image with each package of a plan.
+  library_.releaseReadOnlyPages();
+  if (code != FWPROVIDER_OK || length != size) {
+    throw HostError::inconsistentAnswer(
+        path_.u8string(), "code " + std::to_string(code) + ", " + std::to_string(length) +
+                              " bytes of the " + std::to_string(size) + " of image " + name);
+  }
+  return bytes;
+}
+
 std::string Plugin::version() const {
   for (const AnswerProperty& property : readAnswer(configuration(), path_.u8string())) {
     if (property.name == "Version") return property.value;

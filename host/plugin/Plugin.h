@@ -3,6 +3,7 @@
 #ifndef FWHOST_PLUGIN_PLUGIN_H
 #define FWHOST_PLUGIN_PLUGIN_H
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -11,9 +12,15 @@
 
 namespace fwhost {
 
+// The largest answers fwhost takes: a text (the mapping or configuration document, its NUL
+// counted) and an image. A plug-in that asks for more is answering inconsistently.
+constexpr uint32_t kMaxAnswerTextBytes = uint32_t{1} << 20;
+constexpr uint32_t kMaxImageBytes = uint32_t{64} << 20;
+
 class Plugin {
  public:
-  // Loads the plug-in; HostError (unusablePlugin) when it cannot be loaded or lacks an export.
+  // Loads the plug-in; HostError (unusablePlugin) when it is no regular file, cannot be loaded
+  // or lacks an export.
   // What it writes to stdout is shown on stderr, all of it when verbose, else bounded.
   Plugin(const std::filesystem::path& path, bool verbose);
 
@@ -21,7 +28,7 @@ class Plugin {
   const std::filesystem::path& path() const { return path_; }
 
   // Each answer throws HostError: pluginRefused when the plug-in answers 36,
-  // inconsistentAnswer when its answer breaks the protocol.
+  // inconsistentAnswer when its answer breaks the protocol or is larger than the caps above.
 
   // The configuration document.
   std::string configuration() const;
@@ -32,7 +39,12 @@ class Plugin {
   // The mapping document for a drive description; origin names the description in errors.
   std::string mapping(const std::string& description, const std::string& origin) const;
 
-  // The bytes of the named image, empty when the plug-in has no image of that name.
+  // The size of the named image, asked with a null buffer; 0 when the plug-in has no image of
+  // that name.
+  uint32_t imageSize(const std::string& name) const;
+
+  // The bytes of the named image: its size first, then exactly that many; empty when the
+  // plug-in has no image of that name.
   std::string image(const std::string& name) const;
 
  private:

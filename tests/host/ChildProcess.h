@@ -22,7 +22,7 @@ class ChildProcess {
 
 #if !defined(_WIN32)
   bool running() const;
-  void interrupt() const;  // SIGINT, as Ctrl-C sends it
+  void signal(int number) const;  // SIGINT as Ctrl-C sends it, SIGKILL as nothing can catch
 #endif
 
  private:

@@ -37,4 +37,4 @@ bool ChildProcess::running() const {
          info.si_pid == 0;
 }
 
-void ChildProcess::interrupt() const { ::kill(pid_, SIGINT); }
+void ChildProcess::signal(int number) const { ::kill(pid_, number); }

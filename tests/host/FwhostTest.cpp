@@ -1,13 +1,16 @@
 // Runs the built fwhost as a user would and checks what it prints, writes and exits with.
 #if !defined(_WIN32)
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 #endif
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <fstream>
 #include <iterator>
@@ -24,6 +27,7 @@
 #include "host/discovery/ScannedDrive.h"
 #include "host/plan/Sha256.h"
 #include "host/platform/PluginLibrary.h"
+#include "host/platform/SafeWrite.h"
 #include "host/platform/SystemError.h"
 #include "host/platform/WideText.h"
 #include "provider/fwprovider.h"
@@ -81,6 +85,27 @@ std::string exportedImage(const std::string& name) {
 
 std::string sha256(const std::string& bytes) { return fwhost::sha256Hex(bytes); }
 
+// The stub plug-in's mapping document: an update to the packages, joined by ~, and more
+// properties when given.
+std::string update(const std::string& packages, const std::string& more = "") {
+  return "<Object><Property name=\"Status\" value=\"65\"/><Property name=\"Destination\" "
+         "value=\"X\"/><Property name=\"Package\" value=\"" +
+         packages + "\"/>" + more + "</Object>";
+}
+
+// What the stub plug-in answers (StubPlugin.c); empty: unset.
+void setEnvironment(const char* name, const std::string& value) {
+#if defined(_WIN32)
+  _putenv_s(name, value.c_str());
+#else
+  if (value.empty()) {
+    ::unsetenv(name);
+  } else {
+    ::setenv(name, value.c_str(), 1);
+  }
+#endif
+}
+
 // The checksums fwhost prints are compared with this function's; it must be right itself.
 TEST(Sha256Test, KnownAnswers) {
   EXPECT_EQ(sha256(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
@@ -135,6 +160,7 @@ class FwhostTest : public ::testing::Test {
   // into output (closed when empty), stderr into .err.
   ChildProcess start(const std::vector<std::string>& arguments, const fs::path& input = kNullDevice,
                      const fs::path& output = ".out") const {
+    setEnvironment("FWHOST_STUB", stub_);
     return ChildProcess(program_, arguments, dir_, input, output, ".err");
   }
 
@@ -162,6 +188,7 @@ class FwhostTest : public ::testing::Test {
 
   fs::path dir_;
   fs::path program_ = kFwhost;
+  std::string stub_;  // the stub plug-in's mapping document, as StubPlugin.c takes it
 };
 
 std::string example(const std::string& name) { return kExamples + "/" + name + ".xml"; }
@@ -178,11 +205,27 @@ std::string inPlan(const std::string& file) {
 // culprit, which --json prints as an object as well.
 TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
   const std::string plugin = fs::canonical(FWPROVIDER_PLUGIN).u8string();
+  const std::string stub = hostPath(STUB_HOSTILE_PLUGIN);
   spit(dir_ / "malformed.json", "[{]");
   spit(dir_ / "afile", "");
   spit(dir_ / "skipped.xml",
        "<Object><Property name=\"Product\" type=\"string\" value=\"Quarry Meadow\"/>"
        "<Property category=\"attribute\" name=\"OEM\" type=\"text\" value=\"HP\"/></Object>");
+  // Input that is not what it seems: too deep, too many elements, NUL, UTF-16, a key twice.
+  const std::string drive = slurp(example("update-available"));
+  std::string utf16 = "\xff\xfe";
+  for (const char c : drive) utf16 += {c, '\0'};
+  spit(dir_ / "utf16.xml", utf16);
+  spit(dir_ / "surrogate.xml", utf16 + std::string("\0\xd8", 2));  // a lone surrogate
+  std::string deep, many = "<Object>";
+  for (int i = 0; i < 100000; ++i) deep += "<a>";
+  for (int i = 0; i < 1000; ++i) many += "<a/>";
+  spit(dir_ / "deep.xml", deep);
+  spit(dir_ / "many.xml", many + "</Object>");
+  spit(dir_ / "zero.xml", std::string("\0<Object/>", 10));  // nul.xml is a device on Windows
+  spit(dir_ / "twice.xml", drive.substr(0, drive.rfind("</Object>")) +
+                               "<Property category=\"attribute\" name=\"firmware\" "
+                               "type=\"string\" value=\"REV1\"/></Object>");
 #if !defined(_WIN32)
   const std::string sys = makeSysfsTree(dir_ / "sys");
   // A device name that would set the terminal's title.
@@ -197,7 +240,12 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
   spit(dir_ / "elsewhere", "keep me");
   fs::create_directory(dir_ / "plan");
   fs::create_symlink(dir_ / "elsewhere", dir_ / link);
+  fs::create_directory_symlink(dir_ / "plan", dir_ / "planlink");
   ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0);
+  // Should fwhost open the FIFO, it reads these bytes instead of waiting for a writer forever.
+  const int fifo = ::open((dir_ / "fifo").c_str(), O_RDWR | O_NONBLOCK);
+  const std::string junk(4096, 'x');
+  ASSERT_EQ(::write(fifo, junk.data(), junk.size()), 4096);
   const bool device = ::mknod((dir_ / "null").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0;
   if (!device) std::cerr << "skipped: cannot make a character device here (mknod needs root)\n";
 #endif
@@ -206,6 +254,7 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
     int exit;
     std::string shown;  // a part of what it prints; ^ marks the start of stdout
     fs::path output = ".out";  // empty: closed
+    std::string stub{};  // what the stub plug-in answers
   };
   std::vector<Row> rows = {
       {{"map", example("current")}, 0, "^no update offered (status 64)\n"},
@@ -240,9 +289,35 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
        2, "no export GetTargetFirmwareMappingAttributes"},
       {{"fetch", "REV1", "--json"}, 2, "no image named REV1"},
       {{"fetch", FWPROVIDER_IMAGE_1, "-o", "afile"}, 2, "afile: exists with other content"},
-      {{"--plugin", hostPath(STUB_ODD_PLUGIN), "info", "--json"}, 3, "not XML"},
-      {{"--plugin", hostPath(STUB_ODD_PLUGIN), "map", example("update-available")},
-       3, "kept asking for a larger buffer"},
+      {{"--plugin", stub, "info", "--json"}, 3, "not XML"},
+      {{"--plugin", stub, "map", example("update-available")}, 3, "kept asking for a larger buffer"},
+      // Input that is not what it seems.
+      {{"map", "utf16.xml"}, 0, "^update available (status 65)\n"},
+      {{"map", "twice.xml"}, 0, "Firmware is given 2 times (letter case aside)"},
+      {{"map", "deep.xml", "--json"}, 3, "deep.xml (not XML: elements nested deeper than 256"},
+      {{"map", "afile"}, 3, "afile (not XML: line 1: no element)"},
+      {{"map", "zero.xml"}, 3, "(not XML: line 1: a NUL byte before any element)"},
+      {{"map", "surrogate.xml"}, 2, "surrogate.xml: not valid UTF-16LE text"},
+      {{"map", "many.xml"}, 2, "holds 1001 elements, more than the 1000"},
+      {{"plan", "twice.xml", "-o", "out/plan"}, 2, "twice.xml: Firmware is given more than once"},
+      {{"plan", example("update-available"), "-o", ".", "--dry-run"}, 2, "is no part of this plan"},
+      // A plug-in that answers hostile things: each is an inconsistent answer.
+      {{"--plugin", stub, "map", "--set", "A=1"}, 3, "names package A twice", ".out", update("A~A")},
+      {{"--plugin", stub, "map", "--set", "A=1"},
+       3, "package \"A\\x0aB\" cannot be a file name", ".out", update("A&#10;B")},
+      {{"--plugin", stub, "plan", "--set", "A=1", "-o", "out/plan", "--dry-run"},
+       3, "cannot be a file name", ".out", update(std::string(252, 'n'))},
+      {{"--plugin", stub, "map", "--set", "A=1"},
+       3, "gives Status twice", ".out", update("A", "<Property name=\"Status\" value=\"64\"/>")},
+      {{"--plugin", stub, "map", "--set", "A=1"}, 3, "an update without packages", ".out", update("")},
+      {{"--plugin", stub, "map", "--set", "A=1"},
+       3, "an answer text of 4294967295 bytes, more than the 1048576", ".out", "4GiB"},
+      {{"--plugin", stub, "plan", "--set", "A=1", "-o", "out/plan"},
+       3, "image huge of 4294967295 bytes, more than the 6", ".out", update("first~huge")},
+      {{"--plugin", stub, "fetch", "short"}, 3, "code 0, 4 bytes of the 5 of image short"},
+      {{"--plugin", stub, "fetch", "../x", "-o", "."}, 3, "image named \"../x\" cannot be a file"},
+      {{"--plugin", stub, "--version"}, 0, "plug-in loaded, but its Version cannot be read"},
+      {{"--json=1", "map", "--bogus"}, 1, "not expected: --bogus"},
       {{"plan", example("update-available"), "-o", "afile", "--dry-run"},
        2, "afile: is a regular file, not a folder"},
       {{"verify", "nosuchdir", "--json"}, 2, "nosuchdir: is no folder"},
@@ -278,6 +353,12 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
       // Windows has no device that is always full.
       {{"map", example("current")}, 2, "standard output: cannot write: ", "/dev/full"},
       {{"fetch", FWPROVIDER_IMAGE_1, "-o", "fifo"}, 2, "fifo: is a FIFO"},
+      {{"map", "/dev/full"}, 2, "/dev/full: larger than 1048576 bytes"},
+      {{"--plugin", "fifo", "info"}, 2, "fifo: not a regular file"},
+      {{"plan", "--help"}, 2, "standard output: cannot write: ", "/dev/full"},
+      {{"verify", "planlink"}, 2, "planlink: is a symbolic link, not a folder"},
+      {{"plan", example("update-available"), "-o", "planlink", "--dry-run"},
+       2, "planlink: is a symbolic link, not a folder"},
       {{"plan", example("update-available"), "-o", "plan", "--force"},
        2, link + ": is a symbolic link"},
       // A sysfs tree is Linux's; fwhost.exe asks Windows for its physical drives.
@@ -309,30 +390,38 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
 #endif
   for (const Row& row : rows) {
     SCOPED_TRACE(row.shown);
+    stub_ = row.stub;
     const Outcome outcome = run(row.arguments, kNullDevice, row.output);
     EXPECT_EQ(outcome.exit, row.exit) << outcome.err;
     const auto& arguments = row.arguments;
-    const bool inJson = std::find(arguments.begin(), arguments.end(), "--json") != arguments.end();
+    const bool inJson = std::any_of(arguments.begin(), arguments.end(), [](const std::string& each) {
+      return each.rfind("--json", 0) == 0;
+    });
     if (row.exit == 0) {
       const std::string shown = "^" + outcome.out + (inJson ? "" : outcome.err);
       EXPECT_NE(shown.find(row.shown), std::string::npos) << shown;
       continue;
     }
+    // The plug-in's log and fwhost's warnings may come first.
     const auto errors = lines(outcome.err);
-    ASSERT_EQ(errors.size(), 1u) << outcome.err;
-    EXPECT_EQ(errors[0].rfind("fwhost: ", 0), 0u);
-    EXPECT_NE(errors[0].find(row.shown), std::string::npos) << errors[0];
+    const auto fwhosts = std::count_if(errors.begin(), errors.end(), [](const std::string& line) {
+      return line.rfind("fwhost: ", 0) == 0 && line.rfind("fwhost: warning: ", 0) != 0;
+    });
+    ASSERT_EQ(fwhosts, 1) << outcome.err;
+    const std::string& error = errors.back();
+    EXPECT_NE(error.find(row.shown), std::string::npos) << error;
     if (!inJson) {
       EXPECT_EQ(outcome.out, "");
     } else {
       EXPECT_EQ(json::parse(outcome.out),
-                json({{"error", {{"exit_code", row.exit}, {"message", errors[0].substr(8)}}}}));
+                json({{"error", {{"exit_code", row.exit}, {"message", error.substr(8)}}}}));
     }
   }
   // Neither a drive without an update nor a dry run wrote a plan, and no node was replaced.
   EXPECT_FALSE(fs::exists(dir_ / "out"));
 #if !defined(_WIN32)
   EXPECT_TRUE(fs::is_fifo(fs::symlink_status(dir_ / "fifo")));
+  ::close(fifo);
   EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir_ / link)));
   EXPECT_EQ(slurp(dir_ / "elsewhere"), "keep me");
   EXPECT_TRUE(!device || fs::is_character_file(fs::symlink_status(dir_ / "null")));
@@ -393,6 +482,24 @@ TEST_F(FwhostTest, FetchWritesTheExportedBytesAndTheirChecksum) {
   EXPECT_EQ(slurp(dir_ / "images" / file), bytes);
 }
 
+// A temporary file is always a new one: a name already taken, a link above all, is passed over.
+TEST_F(FwhostTest, AWriteNeverOpensWhatStandsAtATemporaryName) {
+  fwhost::seedTemporaryNames(22);
+  const std::string taken[] = {fwhost::temporaryName(), fwhost::temporaryName()};
+  fwhost::seedTemporaryNames(22);
+  spit(dir_ / "outside", "keep me");
+  spit(dir_ / taken[1], "mine");
+#if defined(_WIN32)
+  spit(dir_ / taken[0], "mine");
+#else
+  fs::create_symlink(dir_ / "outside", dir_ / taken[0]);
+#endif
+  fwhost::Folder::open(dir_, false).write("target", "written");
+  EXPECT_EQ(slurp(dir_ / "target"), "written");
+  EXPECT_EQ(slurp(dir_ / "outside"), "keep me");
+  EXPECT_EQ(slurp(dir_ / taken[1]), "mine");
+}
+
 TEST_F(FwhostTest, PlanWritesPackagesSumsAndAManifestThatVerifyKeepingWhatIsInPlace) {
   const std::vector<std::string> plan{"plan", example("update-available"), "-o", "out/plan"};
   const Outcome planned = run(plan);
@@ -427,9 +534,45 @@ TEST_F(FwhostTest, PlanWritesPackagesSumsAndAManifestThatVerifyKeepingWhatIsInPl
   ASSERT_EQ(run({"plan", example("update-available"), "-o", "out/plan", "--force"}).exit, 0);
   EXPECT_EQ(slurp(first), original);
 
-  // verify: each change an auditor must catch, undone before the next.
+  // Neither fwhost's nor the plug-in's place makes it another plan; what a killed run left of
+  // fwhost's own goes.
+  const fs::path copy = dir_ / "elsewhere" / fs::path(FWPROVIDER_PLUGIN).filename();
+  fs::create_directory(dir_ / "elsewhere");
+  fs::copy_file(FWPROVIDER_PLUGIN, copy);
+  spit(out / ".fwhost-0123456789ab", "");
+  expect({"--plugin", copy.u8string(), "plan", example("update-available"), "-o", "out/plan"}, 0,
+         "\nkept " + inPlan("manifest.json"));
+
+  // verify: each change an auditor must catch, undone before the next; a manifest that plan
+  // would not write is a mismatch naming what is wrong.
   const std::vector<std::string> verify{"verify", "out/plan"};
   expect(verify, 0, "complete plan, 3 packages");
+  const std::string written = slurp(out / "manifest.json");
+  json twice = json::parse(written)["packages"][0];
+  twice["order"] = 2;
+  struct Edit {
+    const char* field;
+    json value;
+    std::string shown;
+  };
+  const Edit edits[] = {
+      {"/packages/0/size", "1315840", "packages/0/size is not a whole number"},
+      {"/packages/0/size", 1315840.5, "packages/0/size is not a whole number"},
+      {"/packages/0/file", 5, "packages/0/file is not text"},
+      {"/plugin", "x", "plugin is not an object"},
+      {"/packages", "x", "packages is not a list"},
+      {"/packages/1/order", 3, "packages/1 is not listed as plan lists a package"},
+      {"/verdict", "current", "its verdict is no update"},
+      {"/packages", json::array(), "lists no package"},
+      {"/packages/1", twice, "lists " + binOf(kPackages[0]) + " twice"},
+  };
+  for (const Edit& edit : edits) {
+    json edited = json::parse(written);
+    edited[json::json_pointer(edit.field)] = edit.value;
+    spit(out / "manifest.json", edited.dump());
+    expect(verify, 3, edit.shown);
+  }
+  spit(out / "manifest.json", written);
   spit(first, std::string(original.rbegin(), original.rend()));
   expect(verify, 3, binOf(kPackages[0]) + ": sha256");
   spit(first, original);
@@ -439,11 +582,22 @@ TEST_F(FwhostTest, PlanWritesPackagesSumsAndAManifestThatVerifyKeepingWhatIsInPl
   expect(verify, 3, "manifest.json: missing");
 }
 
-// Ctrl-C reaches only a program on a console, which the tests under Wine do not give it.
+// Ctrl-C reaches only a program on a console, which the tests under Wine do not give it; the
+// FIFO and the link are Linux's.
 #if !defined(_WIN32)
-TEST_F(FwhostTest, AFailedOrInterruptedPlanLeavesNoTemporaryFileAndARerunCompletesIt) {
+// The FIFO opened for writing once the stub plug-in waits on it; -1 when the child ended first.
+int openWhenPaused(const fs::path& fifo, const ChildProcess& child) {
+  for (;;) {
+    const int written = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (written >= 0 || !child.running()) return written;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+TEST_F(FwhostTest, AnInterruptedKilledOrRedirectedPlanLeavesNothingAstrayAndARerunCompletesIt) {
   const std::vector<std::string> plan{
-      "--plugin", hostPath(STUB_BIG_PLUGIN), "plan", "--set", "A=1", "-o", "plan"};
+      "--plugin", hostPath(STUB_HOSTILE_PLUGIN), "plan", "--set", "A=1", "-o", "plan"};
+  stub_ = update("big");
   ChildProcess child = start(plan);
   // The moment its temporary file shows, the package is being written.
   const auto writing = [&] {
@@ -453,14 +607,76 @@ TEST_F(FwhostTest, AFailedOrInterruptedPlanLeavesNoTemporaryFileAndARerunComplet
     return false;
   };
   while (!writing() && child.running()) std::this_thread::sleep_for(std::chrono::microseconds(100));
-  child.interrupt();
+  child.signal(SIGINT);
   const Outcome interrupted = finish(child);
   EXPECT_EQ(interrupted.exit, 128 + SIGINT) << interrupted.err;
   EXPECT_FALSE(writing());
   EXPECT_FALSE(fs::exists(dir_ / "plan" / "manifest.json"));
-
   ASSERT_EQ(run(plan).exit, 0);
   expect({"verify", "plan"}, 0, "complete plan");
+
+  // The stub waits while it hands out its package named pause..., until the test closes the
+  // FIFO. A run killed before any package or after two leaves what a rerun completes (with a
+  // temporary file, had it been killed mid-write); a second run keeps out; a folder swapped for
+  // a link redirects nothing. One package's name is as long as a file name leaves room for.
+  const fs::path pause = dir_ / "pause";
+  ASSERT_EQ(::mkfifo(pause.c_str(), 0600), 0);
+  fs::create_directory(dir_ / "elsewhere");
+  const std::string longest(251, 'n'), pausedLast = "first~middle~pause" + longest.substr(5);
+  struct Row {
+    std::string packages;
+    std::function<void(const ChildProcess&)> meanwhile;
+    int exit;
+    const char* planned;  // the folder that holds the plan once a rerun completes it
+  };
+  const auto kill = [](const ChildProcess& paused) { paused.signal(SIGKILL); };
+  const Row rows[] = {
+      {"pause~middle~" + longest, kill, 128 + SIGKILL, "plan"},
+      {pausedLast, kill, 128 + SIGKILL, "plan"},
+      {"first~pause~" + longest,
+       [&](const ChildProcess&) {
+         setEnvironment("FWHOST_STUB_PAUSE", "");
+         expect(plan, 2, "another fwhost is writing in it");
+       },
+       0, "plan"},
+      {pausedLast,
+       [&](const ChildProcess&) {
+         fs::rename(dir_ / "plan", dir_ / "moved");
+         fs::create_directory_symlink(dir_ / "elsewhere", dir_ / "plan");
+       },
+       0, "moved"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.packages.substr(0, 20));
+    fs::remove_all(dir_ / "plan");
+    stub_ = update(row.packages);
+    setEnvironment("FWHOST_STUB_PAUSE", pause.string());
+    ChildProcess paused = start(plan);
+    const int fifo = openWhenPaused(pause, paused);
+    ASSERT_GE(fifo, 0);
+    row.meanwhile(paused);
+    ::close(fifo);
+    // A pause that should not come (a package fetched twice) fails the row instead of hanging.
+    for (int again; (again = openWhenPaused(pause, paused)) >= 0;) ::close(again);
+    EXPECT_EQ(finish(paused).exit, row.exit);
+    setEnvironment("FWHOST_STUB_PAUSE", "");
+    if (row.exit != 0) {
+      spit(dir_ / "plan" / ".fwhost-0123456789ab", "");
+      ASSERT_EQ(run(plan).exit, 0);
+    }
+    expect({"verify", row.planned}, 0, "complete plan, 3 packages");
+  }
+  EXPECT_TRUE(fs::is_empty(dir_ / "elsewhere"));
+
+  // Fetched once, a package's bytes may change between calls; compared in place and fetched
+  // again to be written, it is refused midway, and no manifest claims the plan complete.
+  const std::vector<std::string> changing{
+      "--plugin", hostPath(STUB_HOSTILE_PLUGIN), "plan", "--set", "A=1", "-o", "changing", "--force"};
+  stub_ = update("changing");
+  ASSERT_EQ(run(changing).exit, 0);
+  spit(dir_ / "changing" / "changing.bin", "other");
+  expect(changing, 3, "package changing handed out with other bytes than before");
+  EXPECT_FALSE(fs::exists(dir_ / "changing" / "manifest.json"));
 }
 #endif
 
@@ -552,6 +768,14 @@ TEST_F(FwhostTest, ScanMapsEachDriveAsItIdentifiesItselfAndPlansThoseWithAnUpdat
     EXPECT_EQ(std::string(folder).substr(std::string(folder).find('-') + 1),
               manifest.at("drive").at("SerialNumber"));
   }
+
+  // Through a link, nothing: the folder named is never followed.
+  fs::create_directory_symlink(dir_ / "plans", dir_ / "linked");
+  scan[scan.size() - 2] = "linked";
+  const Outcome linked = run(scan);
+  EXPECT_EQ(linked.exit, 2);
+  EXPECT_NE(linked.out.find("linked: is a symbolic link, not a folder"), std::string::npos);
+  scan[scan.size() - 2] = "plans";
 
   scan.pop_back();  // the rerun as text, after the table
   const Outcome rerun = run(scan);
