@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <system_error>
 
 #include "host/drive/NestingLimit.h"
 #include "host/drive/TextEncoding.h"
 #include "host/error/HostError.h"
 #include "host/platform/InputFile.h"
+#include "host/platform/SafeWrite.h"
 
 namespace fwhost {
 namespace {
@@ -38,8 +38,7 @@ std::string readInput(const std::string& path) {
   if (path == "-") return asUtf8(readCapped(InputFile(), "standard input"), "standard input");
   // Texts inside fwhost are UTF-8, which a narrow path on Windows is not.
   const std::filesystem::path native = std::filesystem::u8path(path);
-  std::error_code error;
-  if (std::filesystem::is_directory(native, error)) {
+  if (inspectPath(native).kind == PathKind::directory) {
     throw HostError::invalidInput(path, "is a directory, not a drive description");
   }
   return asUtf8(readCapped(InputFile(native), path), path);

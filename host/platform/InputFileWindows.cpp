@@ -5,15 +5,17 @@
 
 #include "host/error/HostError.h"
 #include "host/platform/InputFile.h"
+#include "host/platform/LongPath.h"
 #include "host/platform/SystemError.h"
 
 namespace fwhost {
 
 InputFile::InputFile(const std::filesystem::path& path)
     : name_(path.u8string()),
-      handle_(reinterpret_cast<intptr_t>(CreateFileW(
-          path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-          nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr))),
+      handle_(reinterpret_cast<intptr_t>(
+          CreateFileW(longPath(path).c_str(), GENERIC_READ,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr))),
       owned_(true) {
   if (reinterpret_cast<HANDLE>(handle_) == INVALID_HANDLE_VALUE)
     throw HostError::io(name_, "cannot read: " + lastSystemError());
