@@ -223,6 +223,8 @@ PathState inspectPath(const fs::path& path) {
   if (!file) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {};
+    // A reserved name (CON, AUX) that will not be looked at is a device all the same.
+    if (isDeviceNamespace(longPath(path))) return {PathKind::other, "a device", 0};
     SetLastError(error);
     throw failure(path, "cannot look at it");
   }
