@@ -29,8 +29,7 @@ const char* const kExitCodes =
     "  1  usage error\n"
     "  2  input error: unreadable or unwritable file, plug-in not loadable, missing export\n"
     "  3  the plug-in refused the request (36) or answered inconsistently; verify: a mismatch\n"
-    "  4  internal error: a fault of fwhost itself\n"
-    "  128+N  ended by signal N (no temporary file is left behind)\n";
+    "  4  internal error: a fault of fwhost itself\n";
 
 // Where the user finds how to call what failed: the subcommand's help when one was named.
 std::string helpHint(const CLI::App& app) {
@@ -84,7 +83,7 @@ struct Parsed {
 void addOptions(Parsed& parsed) {
   CLI::App& app = parsed.app;
   app.name("fwhost");
-  app.footer(kExitCodes);
+  app.footer(kExitCodes + std::string(fwhost::interruptedExitLine()));
   app.require_subcommand(0, 1);
   // The same options everywhere: on Windows CLI11 would take an argument such as /tmp/x.xml for
   // an option.

@@ -40,7 +40,7 @@ Target targetOf(const FetchOptions& options) {
   const PathState state = inspectPath(file);
   if (state.kind == PathKind::directory) {
     Folder folder = Folder::open(file, false);
-    return {file / fs::u8path(named), std::move(folder), named};
+    return {joinedPath(file, named), std::move(folder), named};
   }
   // Refused before its folder is looked for: a device such as \\.\PhysicalDrive0 has none.
   refuseUnlessReplaceable(state, file);

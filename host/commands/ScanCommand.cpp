@@ -254,8 +254,8 @@ std::vector<std::string> planDrives(const Plugin& plugin, const std::vector<Scan
       reports[i].entry["plan"] = {{"skipped", why}};
       line = "no plan: " + why;
     } else if (!others.empty()) {
-      line = failedPlan(reports[i], (directory / folders[i]).u8string() + ": the plan folder of " +
-                                        others + " too");
+      line = failedPlan(reports[i], PlanPlace{directory, folders[i]}.path().u8string() +
+                                        ": the plan folder of " + others + " too");
     } else {
       line = planDrive(plugin, reports[i], {directory, folders[i]});
     }

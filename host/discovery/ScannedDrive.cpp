@@ -1,6 +1,9 @@
 #include "host/discovery/ScannedDrive.h"
 
+#include <string_view>
 #include <utility>
+
+#include <boost/algorithm/string/predicate.hpp>
 
 namespace fwhost {
 
@@ -35,7 +38,14 @@ std::string missingTexts(const DriveIdentity& identity) {
 }
 
 bool answersTo(const ScannedDrive& drive, const std::string& name) {
-  return drive.device == name || drive.device == "PhysicalDrive" + name;
+  const std::string_view windows = "PhysicalDrive";
+  if (drive.device.rfind(windows, 0) != 0) return drive.device == name;
+  // Windows' names ignore case; a drive's device path and its number name it too.
+  const std::string_view path = "\\\\.\\";
+  const std::string_view asked =
+      name.rfind(path, 0) == 0 ? std::string_view(name).substr(path.size()) : name;
+  return boost::algorithm::iequals(asked, drive.device) ||
+         name == drive.device.substr(windows.size());
 }
 
 }  // namespace fwhost

@@ -39,7 +39,8 @@ struct ScannedDrive {
 // empty when each holds a text.
 std::string missingTexts(const DriveIdentity& identity);
 
-// Whether --device NAME names the drive; Windows' drives also answer to their number alone.
+// Whether --device NAME names the drive; Windows' drives answer in any case, to their device
+// path (\\.\PhysicalDrive0) and to their number alone.
 bool answersTo(const ScannedDrive& drive, const std::string& name);
 
 }  // namespace fwhost

@@ -1,31 +1,28 @@
 #include "host/drive/DriveInput.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
-#include <system_error>
 
 #include "host/drive/NestingLimit.h"
 #include "host/drive/TextEncoding.h"
 #include "host/error/HostError.h"
+#include "host/platform/InputFile.h"
+#include "host/platform/SafeWrite.h"
 
 namespace fwhost {
 namespace {
 
 // Read in pieces up to one byte past the cap, so that an endless source (/dev/zero, a pipe
 // that never ends) costs no more than the cap.
-std::string readCapped(std::istream& in, const std::string& origin) {
+std::string readCapped(InputFile&& in, const std::string& origin) {
   std::string text;
   char chunk[65536];
   while (text.size() <= kMaxDocumentBytes) {
-    const size_t wanted = std::min(sizeof chunk, kMaxDocumentBytes + 1 - text.size());
-    if (in.read(chunk, static_cast<std::streamsize>(wanted)).gcount() == 0) break;
-    text.append(chunk, static_cast<size_t>(in.gcount()));
+    const size_t got = in.read(chunk, std::min(sizeof chunk, kMaxDocumentBytes + 1 - text.size()));
+    if (got == 0) break;
+    text.append(chunk, got);
   }
-  if (in.bad()) throw HostError::io(origin, std::string("cannot read: ") + std::strerror(errno));
   if (text.size() > kMaxDocumentBytes) throw documentTooLarge(origin);
   return text;
 }
@@ -38,16 +35,13 @@ HostError documentTooLarge(const std::string& origin) {
 }
 
 std::string readInput(const std::string& path) {
-  if (path == "-") return asUtf8(readCapped(std::cin, "standard input"), "standard input");
+  if (path == "-") return asUtf8(readCapped(InputFile(), "standard input"), "standard input");
   // Texts inside fwhost are UTF-8, which a narrow path on Windows is not.
   const std::filesystem::path native = std::filesystem::u8path(path);
-  std::error_code error;
-  if (std::filesystem::is_directory(native, error)) {
+  if (inspectPath(native).kind == PathKind::directory) {
     throw HostError::invalidInput(path, "is a directory, not a drive description");
   }
-  std::ifstream file(native, std::ios::binary);
-  if (!file) throw HostError::io(path, std::string("cannot read: ") + std::strerror(errno));
-  return asUtf8(readCapped(file, path), path);
+  return asUtf8(readCapped(InputFile(native), path), path);
 }
 
 DriveDescription describe(const std::vector<std::string>& settings) {

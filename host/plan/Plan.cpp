@@ -5,6 +5,7 @@
 
 #include "host/error/HostError.h"
 #include "host/plan/Sha256.h"
+#include "host/platform/SafeWrite.h"
 #include "host/plugin/Answer.h"
 
 namespace fwhost {
@@ -39,7 +40,7 @@ Json manifestHead(const Plugin& plugin, const MappedDrive& mapped) {
 
 }  // namespace
 
-fs::path PlanPlace::path() const { return inside.empty() ? named : named / fs::u8path(inside); }
+fs::path PlanPlace::path() const { return inside.empty() ? named : joinedPath(named, inside); }
 
 Plan makePlan(const Plugin& plugin, const MappedDrive& mapped, PlanPlace place) {
   if (!mapped.repeatedRuleKeys.empty()) {

@@ -139,7 +139,7 @@ class Report {
 
   void operator()(const std::string& file, uint64_t size, const std::string& sha256,
                   WriteStep step) {
-    const std::string path = (directory_ / std::filesystem::u8path(file)).u8string();
+    const std::string path = joinedPath(directory_, file).u8string();
     const char* words = stepWords(step, dryRun_);
     line_(words + (" " + fileLine(path, size, sha256)));
     files.push_back({{"file", path}, {"size", size}, {"sha256", sha256}, {"action", words}});

@@ -1,11 +1,8 @@
 #include "host/plan/Sha256.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
 
-#include "host/error/HostError.h"
+#include "host/platform/InputFile.h"
 #include "host/platform/Sha256Engine.h"
 
 namespace fwhost {
@@ -30,15 +27,10 @@ std::string sha256Hex(std::string_view bytes) {
 }
 
 std::string sha256OfFile(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file)
-    throw HostError::io(path.u8string(), std::string("cannot read: ") + std::strerror(errno));
+  InputFile file(path);
   Sha256Engine engine;
   char chunk[65536];
-  while (file.read(chunk, sizeof chunk) || file.gcount() > 0)
-    engine.add(std::string_view(chunk, static_cast<size_t>(file.gcount())));
-  if (file.bad())
-    throw HostError::io(path.u8string(), std::string("cannot read: ") + std::strerror(errno));
+  while (const size_t got = file.read(chunk, sizeof chunk)) engine.add({chunk, got});
   return hex(engine.finish());
 }
 

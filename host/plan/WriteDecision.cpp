@@ -1,11 +1,8 @@
 #include "host/plan/WriteDecision.h"
 
-#include <cerrno>
-#include <cstring>
-#include <system_error>
-
 #include "host/drive/DriveInput.h"
 #include "host/error/HostError.h"
+#include "host/platform/SystemError.h"
 
 namespace fwhost {
 
@@ -28,25 +25,30 @@ void checkFolder(const fs::path& folder) {
   const PathState state = inspectPath(folder);
   if (state.kind == PathKind::directory) {
     if (!canCreateIn(folder))
-      throw HostError::io(folder.u8string(),
-                          std::string("cannot write in it: ") + std::strerror(errno));
+      throw HostError::io(folder.u8string(), "cannot write in it: " + lastSystemError());
     return;
   }
   if (state.kind != PathKind::missing) {
     throw HostError::refusedTarget(folder.u8string(), "is " + state.what + ", not a folder");
   }
-  fs::path existing = folder.parent_path();
-  while (!existing.empty() && inspectPath(existing).kind == PathKind::missing)
-    existing = existing.parent_path();
+  // Up to the first that is there; a missing drive or share ends at its root.
+  fs::path existing = folder;
+  do {
+    const fs::path above = folderAbove(existing);
+    if (above.empty() && existing.has_root_path()) {
+      throw HostError::io(folder.u8string(),
+                          "cannot be made: " + existing.u8string() + " is not there");
+    }
+    existing = above;
+  } while (!existing.empty() && inspectPath(existing).kind == PathKind::missing);
   if (existing.empty()) existing = ".";
-  std::error_code error;
-  if (!fs::is_directory(existing, error)) {
+  if (inspectPath(existing).kind != PathKind::directory) {
     throw HostError::refusedTarget(folder.u8string(),
                                    "cannot be made: " + existing.u8string() + " is not a folder");
   }
   if (!canCreateIn(existing)) {
     throw HostError::io(folder.u8string(),
-                        "cannot be made in " + existing.u8string() + ": " + std::strerror(errno));
+                        "cannot be made in " + existing.u8string() + ": " + lastSystemError());
   }
 }
 

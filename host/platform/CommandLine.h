@@ -1,4 +1,5 @@
-// The program's arguments as fwhost keeps them; one twin per platform.
+// The program's arguments as fwhost keeps them, and what its help says that differs by platform;
+// one twin per platform.
 #ifndef FWHOST_PLATFORM_COMMANDLINE_H
 #define FWHOST_PLATFORM_COMMANDLINE_H
 
@@ -7,8 +8,11 @@
 
 namespace fwhost {
 
-// The arguments as UTF-8 texts, the program's name first.
+// The arguments as UTF-8 texts, the program's name first. On Windows "/?" is "--help".
 std::vector<std::string> commandLine(int argc, char** argv);
+
+// The exit codes' line for a run the user interrupts: "  CODE  ended by ...\n".
+const char* interruptedExitLine();
 
 }  // namespace fwhost
 

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "host/platform/LongPath.h"
 #include "host/platform/PluginLibrary.h"
 #include "host/platform/SystemError.h"
 
@@ -8,8 +9,7 @@ namespace fwhost {
 PluginLibrary::PluginLibrary(const std::filesystem::path& path) {
   // An absolute path keeps the loader from searching for a bare file name; the altered search
   // path looks for the plug-in's own dependencies in its folder rather than in fwhost's.
-  handle_ = LoadLibraryExW(std::filesystem::absolute(path).c_str(), nullptr,
-                           LOAD_WITH_ALTERED_SEARCH_PATH);
+  handle_ = LoadLibraryExW(longPath(path).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (handle_ == nullptr) error_ = systemMessage(GetLastError());
 }
 

@@ -41,8 +41,12 @@ bool isTemporaryName(std::string_view name) {
 
 void seedTemporaryNames(uint64_t seed) { temporaryNameSource().seed(seed); }
 
+std::filesystem::path joinedPath(const std::filesystem::path& folder, const std::string& name) {
+  return (folder / std::filesystem::u8path(name)).make_preferred();
+}
+
 std::filesystem::path Folder::pathOf(const std::string& name) const {
-  return path() / std::filesystem::u8path(name);
+  return joinedPath(path(), name);
 }
 
 bool Folder::holdsExactly(const std::string& name, std::string_view bytes) const {

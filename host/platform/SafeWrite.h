@@ -27,8 +27,15 @@ struct PathState {
 // when it cannot be looked at.
 PathState inspectPath(const std::filesystem::path& path);
 
-// False when this process cannot create files in folder.
+// False, with the system's error left for lastSystemError, when this process cannot create
+// files in folder.
 bool canCreateIn(const std::filesystem::path& folder);
+
+// The folder that holds path as path names it; empty for a root, a drive's or a share's.
+std::filesystem::path folderAbove(const std::filesystem::path& path);
+
+// folder / name with the platform's own separator throughout, as fwhost prints a path it joins.
+std::filesystem::path joinedPath(const std::filesystem::path& folder, const std::string& name);
 
 // HostError (refusedTarget) naming path unless state is that of a missing or a regular file.
 void refuseUnlessReplaceable(const PathState& state, const std::filesystem::path& path);

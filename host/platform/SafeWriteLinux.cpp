@@ -164,6 +164,10 @@ Folder::~Folder() = default;
 
 PathState inspectPath(const fs::path& path) { return inspectAt(AT_FDCWD, path.c_str(), path); }
 
+fs::path folderAbove(const fs::path& path) {
+  return path.has_relative_path() ? path.parent_path() : fs::path();
+}
+
 bool canCreateIn(const fs::path& folder) { return ::access(folder.c_str(), W_OK | X_OK) == 0; }
 
 Folder Folder::open(const fs::path& given, bool make) {

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <memory>
 #include <string>
 
 #include "host/error/HostError.h"
+#include "host/platform/LongPath.h"
 #include "host/platform/SafeWrite.h"
 #include "host/platform/SystemError.h"
 
@@ -57,9 +59,55 @@ HostError failure(const fs::path& path, const std::string& doing) {
 // Opened to be looked at, not followed if it is a reparse point; a folder too.
 Handle openToInspect(const fs::path& path, DWORD access) {
   HANDLE handle = CreateFileW(
-      path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+      longPath(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   return Handle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+}
+
+// The path the system finds for handle, "\\?\" form; empty when it finds none.
+std::wstring finalPath(HANDLE handle) {
+  std::wstring path(GetFinalPathNameByHandleW(handle, nullptr, 0, 0), L'\0');
+  const DWORD length = GetFinalPathNameByHandleW(handle, path.data(), path.size(), 0);
+  path.resize(length < path.size() ? length : 0);
+  return path;
+}
+
+std::wstring joined(std::wstring folder, const std::wstring& name) {
+  if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+  return folder + name;
+}
+
+// Wine shows a Linux symbolic link as what it points to, even on a handle opened not to follow
+// it; only the path the system finds for the handle then differs from the one it was opened by.
+// Compared with its folder's own final path, so that links above it, which are followed, and
+// the case of its letters, which Windows ignores, make no difference.
+bool leadsElsewhere(HANDLE handle, const std::wstring& full) {
+  const size_t cut = full.find_last_of(L'\\');
+  if (cut == std::wstring::npos || cut + 1 == full.size()) return false;
+  const std::wstring folderPath = full.substr(0, cut) + (full[cut - 1] == L':' ? L"\\" : L"");
+  const HANDLE folder =
+      CreateFileW(folderPath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) return false;
+  const Handle held(folder);
+  const std::wstring expected = joined(finalPath(folder), full.substr(cut + 1));
+  const std::wstring found = finalPath(handle);
+  return !found.empty() && CompareStringOrdinal(found.c_str(), found.size(), expected.c_str(),
+                                                expected.size(), TRUE) != CSTR_EQUAL;
+}
+
+// Windows drops a dot or a space at the end of a name, so that "img.bin." would be written as
+// "img.bin"; a "\\?\" path keeps it, and so names a file no other program can open.
+bool dropsEnding(const fs::path& path) {
+  const std::wstring& text = path.native();
+  if (text.rfind(L"\\\\?\\", 0) == 0) return false;
+  for (const fs::path& part : path.relative_path()) {
+    const std::wstring& name = part.native();
+    if (name != L"." && name != L".." && !name.empty() &&
+        (name.back() == L'.' || name.back() == L' '))
+      return true;
+  }
+  return false;
 }
 
 bool isDeviceNamespace(const fs::path& path) {
@@ -84,11 +132,11 @@ Handle createTemporary(const fs::path& folder, const fs::path& path, fs::path& t
   const PendingHeld held;
   for (int attempt = 0; attempt < 100; ++attempt) {
     temporary = folder / temporaryName();
-    HANDLE created = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    HANDLE created = CreateFileW(longPath(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (created == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) continue;
     if (created == INVALID_HANDLE_VALUE) break;
-    pendingTemporary = temporary.native();
+    pendingTemporary = longPath(temporary);
     return Handle(created);
   }
   throw failure(path, "cannot create a file beside it");
@@ -109,10 +157,45 @@ Handle folderMutex(HANDLE folder) {
 // works in it; a link is followed only when follow says so.
 Handle openFolder(const fs::path& path, bool follow) {
   const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (follow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-  HANDLE handle = CreateFileW(path.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, flags, nullptr);
+  HANDLE handle =
+      CreateFileW(longPath(path).c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, flags, nullptr);
   if (handle == INVALID_HANDLE_VALUE) throw failure(path, "cannot open it");
   return Handle(handle);
+}
+
+// Made with the folders it lacks above it, top down; false, with GetLastError set, when one
+// cannot be. A missing drive or share ends at its root, which cannot be made.
+bool makeFolders(const std::wstring& full) {
+  if (CreateDirectoryW(full.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+    return true;
+  if (GetLastError() != ERROR_PATH_NOT_FOUND) return false;
+  const size_t cut = full.find_last_of(L'\\');
+  const bool belowRoot =
+      cut != std::wstring::npos && cut > 0 && full[cut - 1] != L':' && full[cut - 1] != L'?';
+  if (!belowRoot || !makeFolders(full.substr(0, cut))) return false;
+  return CreateDirectoryW(full.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+PathState inspectOpened(HANDLE file, const std::wstring& full) {
+  switch (GetFileType(file)) {
+    case FILE_TYPE_DISK:
+      break;
+    case FILE_TYPE_CHAR:
+      return {PathKind::other, "a character device", 0};
+    case FILE_TYPE_PIPE:
+      return {PathKind::other, "a pipe", 0};
+    default:
+      return {PathKind::other, "not a regular file", 0};
+  }
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!GetFileInformationByHandle(file, &information)) return {PathKind::other, "a device", 0};
+  const DWORD attributes = information.dwFileAttributes;
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || leadsElsewhere(file, full))
+    return {PathKind::other, "a link or another reparse point", 0};
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return {PathKind::directory, "a directory", 0};
+  const uint64_t size = (uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
+  return {PathKind::regularFile, "a regular file", size};
 }
 
 }  // namespace
@@ -131,52 +214,59 @@ Folder::~Folder() = default;
 
 PathState inspectPath(const fs::path& path) {
   if (isDeviceNamespace(path)) return {PathKind::other, "a device", 0};
+  if (dropsEnding(path)) {
+    throw HostError::refusedTarget(path.u8string(),
+                                   "a name ends in a dot or a space, which Windows drops; give "
+                                   "it without");
+  }
   const Handle file = openToInspect(path, 0);
   if (!file) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {};
+    // A reserved name (CON, AUX) that will not be looked at is a device all the same.
+    if (isDeviceNamespace(longPath(path))) return {PathKind::other, "a device", 0};
     SetLastError(error);
     throw failure(path, "cannot look at it");
   }
-  switch (GetFileType(file.get())) {
-    case FILE_TYPE_DISK:
-      break;
-    case FILE_TYPE_CHAR:
-      return {PathKind::other, "a character device", 0};
-    case FILE_TYPE_PIPE:
-      return {PathKind::other, "a pipe", 0};
-    default:
-      return {PathKind::other, "not a regular file", 0};
-  }
-  BY_HANDLE_FILE_INFORMATION information{};
-  if (!GetFileInformationByHandle(file.get(), &information))
-    return {PathKind::other, "a device", 0};
-  const DWORD attributes = information.dwFileAttributes;
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-    return {PathKind::other, "a reparse point (a link or a junction)", 0};
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return {PathKind::directory, "a directory", 0};
-  const uint64_t size = (uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
-  return {PathKind::regularFile, "a regular file", size};
+  return inspectOpened(file.get(), longPath(path));
+}
+
+fs::path folderAbove(const fs::path& path) {
+  // MinGW's std::filesystem takes "\\server\share" for folders below a root.
+  const std::wstring& text = path.native();
+  const fs::path below = path.relative_path();
+  const bool share = text.size() > 2 && (text[0] == L'\\' || text[0] == L'/') &&
+                     (text[1] == L'\\' || text[1] == L'/') &&
+                     std::distance(below.begin(), below.end()) <= 2;
+  return share || below.empty() ? fs::path() : path.parent_path();
 }
 
 bool canCreateIn(const fs::path& folder) {
   // Windows has no access(): a file that goes when closed is made and closed.
   const fs::path probe = folder / temporaryName();
-  const Handle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-  return file.get() != INVALID_HANDLE_VALUE;
+  const HANDLE file = CreateFileW(longPath(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  // Failed, GetLastError is left as the failure set it.
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
 }
 
 Folder Folder::open(const fs::path& given, bool make) {
   const fs::path path = given.has_filename() ? given : given.parent_path();
-  std::error_code error;
-  if (make && inspectPath(path).kind == PathKind::missing && !fs::create_directories(path, error))
-    throw HostError::io(path.u8string(), "cannot be made: " + error.message());
-  const PathState state = inspectPath(path);
+  if (make && inspectPath(path).kind == PathKind::missing && !makeFolders(longPath(path)))
+    throw failure(path, "cannot be made");
+  PathState state = inspectPath(path);
   if (state.kind == PathKind::missing) throw HostError::io(path.u8string(), "is no folder");
+  Handle handle;
+  // Looked at again on the handle kept: something else may stand there by now.
+  if (state.kind == PathKind::directory) {
+    handle = openFolder(path, false);
+    state = inspectOpened(handle.get(), longPath(path));
+  }
   if (state.kind != PathKind::directory)
     throw HostError::refusedTarget(path.u8string(), "is " + state.what + ", not a folder");
-  return Folder(std::make_unique<State>(State{path, openFolder(path, false), nullptr}));
+  return Folder(std::make_unique<State>(State{path, std::move(handle), nullptr}));
 }
 
 Folder Folder::holding(const fs::path& file) {
@@ -199,7 +289,7 @@ void Folder::lock() {
 
 std::vector<std::string> Folder::names() const {
   WIN32_FIND_DATAW found{};
-  const HANDLE search = FindFirstFileW((path() / L"*").c_str(), &found);
+  const HANDLE search = FindFirstFileW((longPath(path()) + L"\\*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) throw failure(path(), "cannot list it");
   std::vector<std::string> names;
   do {
@@ -217,10 +307,12 @@ bool Folder::canCreate() const { return canCreateIn(path()); }
 void Folder::read(const std::string& name,
                   const std::function<void(std::string_view)>& take) const {
   const fs::path file = pathOf(name);
-  const PathState state = inspectPath(file);
-  if (state.kind != PathKind::regularFile) throw HostError::io(file.u8string(), "is " + state.what);
+  PathState state = inspectPath(file);
   const Handle handle = openToInspect(file, GENERIC_READ);
   if (!handle) throw failure(file, "cannot read it");
+  // Looked at again on the handle read: something else may stand there by now.
+  if (state.kind == PathKind::regularFile) state = inspectOpened(handle.get(), longPath(file));
+  if (state.kind != PathKind::regularFile) throw HostError::io(file.u8string(), "is " + state.what);
   char chunk[65536];
   DWORD got = 0;
   while (ReadFile(handle.get(), chunk, sizeof chunk, &got, nullptr) && got > 0)
@@ -241,7 +333,7 @@ void Folder::write(const std::string& name, std::string_view bytes) const {
     // Looked at again: something other than a regular file may have appeared there meanwhile.
     refuseUnlessReplaceable(inspectPath(path), path);
     const PendingHeld held;
-    if (!MoveFileExW(temporary.c_str(), path.c_str(),
+    if (!MoveFileExW(longPath(temporary).c_str(), longPath(path).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       throw failure(path, "cannot replace it");
     }
@@ -249,14 +341,14 @@ void Folder::write(const std::string& name, std::string_view bytes) const {
   } catch (...) {
     file.reset();
     const PendingHeld held;
-    DeleteFileW(temporary.c_str());
+    DeleteFileW(longPath(temporary).c_str());
     pendingTemporary.clear();
     throw;
   }
 }
 
 void Folder::remove(const std::string& name) const {
-  if (!DeleteFileW(pathOf(name).c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+  if (!DeleteFileW(longPath(pathOf(name)).c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
     throw failure(pathOf(name), "cannot remove it");
 }
 

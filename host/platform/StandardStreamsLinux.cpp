@@ -1,7 +1,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <iostream>
+
 #include "host/platform/StandardStreams.h"
+#include "host/platform/SystemError.h"
 
 namespace fwhost {
 
@@ -13,5 +18,14 @@ void reserveStandardStreams() {
 }
 
 bool standardOutputIsTerminal() { return ::isatty(STDOUT_FILENO) == 1; }
+
+std::string flushStandardOutput(std::string_view bytes) {
+  errno = 0;
+  std::cout.flush();
+  const bool written =
+      bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+  if (written && std::fflush(stdout) == 0 && !std::ferror(stdout) && std::cout) return {};
+  return errno != 0 ? lastSystemError() : "write failed";
+}
 
 }  // namespace fwhost

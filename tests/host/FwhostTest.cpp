@@ -18,14 +18,18 @@
 #include <sstream>
 #include <thread>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "host/discovery/ScannedDrive.h"
 #include "host/plan/Sha256.h"
 #include "host/platform/PluginLibrary.h"
 #include "host/platform/SafeWrite.h"
+#include "host/platform/SystemError.h"
+#include "host/platform/WideText.h"
 #include "provider/fwprovider.h"
 #include "tests/NullDevice.h"
 #include "tests/host/ChildProcess.h"
@@ -42,6 +46,9 @@ std::string hostPath(const char* path) { return fs::absolute(path).u8string(); }
 
 const fs::path kFwhost = fs::absolute(FWHOST);
 const std::string kExamples = hostPath(EXAMPLES_DIR);
+#if defined(_WIN32)
+const std::string kLinks = hostPath(LINKS_DIR);
+#endif
 const char* const kPackages[] = {FWPROVIDER_IMAGE_1, FWPROVIDER_IMAGE_2, FWPROVIDER_IMAGE_3};
 
 struct Outcome {
@@ -108,6 +115,39 @@ TEST(Sha256Test, KnownAnswers) {
   EXPECT_EQ(sha256("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
 
+// --device as each platform names its drives: Linux's exactly, Windows' in any case, also as the
+// device path or the number.
+TEST(ScannedDriveTest, DeviceNames) {
+  fwhost::ScannedDrive sda, windows;
+  sda.device = "sda";
+  windows.device = "PhysicalDrive10";
+  EXPECT_FALSE(fwhost::answersTo(sda, "SDA"));
+  for (const char* name : {"PhysicalDrive10", "physicaldrive10", "\\\\.\\PHYSICALDRIVE10", "10"})
+    EXPECT_TRUE(fwhost::answersTo(windows, name)) << name;
+  for (const char* name : {"1", "PhysicalDrive1", "\\\\.\\10", "\\\\?\\PhysicalDrive10"})
+    EXPECT_FALSE(fwhost::answersTo(windows, name)) << name;
+}
+
+#if defined(_WIN32)
+// UTF-8 inside, UTF-16 at the system: what a console is sent, and what a system error says.
+TEST(WideTextTest, ConversionsAndSystemMessages) {
+  const std::string name = "nicht-da-\xc3\xa4\xe6\xb5\x8b.xml";
+  EXPECT_EQ(fwhost::wide(name), L"nicht-da-\u00e4\u6d4b.xml");
+  EXPECT_EQ(fwhost::utf8(fwhost::wide(name)), name);
+  EXPECT_EQ(fwhost::wide("\xff"), L"\ufffd");
+  EXPECT_EQ(fwhost::utf8(L"\xd800"), "\xef\xbf\xbd");
+  // A character cut by the end of a write waits for its last bytes; a byte no character starts
+  // with does not wait.
+  const std::pair<std::string, size_t> cuts[] = {
+      {"a\xe6\xb5", 1}, {"a\xe6\xb5\x8b", 4}, {"\xf0\x9f\x98", 0}, {"a\xff", 2}, {"\x80\x80", 2}};
+  for (const auto& [bytes, complete] : cuts) EXPECT_EQ(fwhost::completeUtf8Length(bytes), complete);
+  // The system's own words with their number; an insert ("Bad EXE format for %1") not left raw.
+  const std::string message = fwhost::systemMessage(193);
+  EXPECT_EQ(message.find('%'), std::string::npos) << message;
+  EXPECT_EQ(message.substr(message.size() - 12), " (error 193)") << message;
+}
+#endif
+
 class FwhostTest : public ::testing::Test {
  protected:
   // Letters beyond ASCII in the folder's name, so that every path fwhost is given or prints
@@ -159,7 +199,9 @@ std::string example(const std::string& name) { return kExamples + "/" + name + "
 std::string binOf(const std::string& name) { return name + ".bin"; }
 
 // A file of the plan folder out/plan as fwhost names it, with the platform's separator.
-std::string inPlan(const std::string& file) { return (fs::path("out/plan") / file).u8string(); }
+std::string inPlan(const std::string& file) {
+  return (fs::path("out/plan") / file).make_preferred().u8string();
+}
 
 // One output mode a row, and a row for each mode. What a command does its work with shows on
 // stdout, its warnings on stderr too; a failure exits with its code and one line naming the
@@ -298,10 +340,35 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
 #if defined(_WIN32)
       // Wine answers for its drives as it likes; whatever it answers, the scan ends cleanly.
       {{"scan", "--json"}, 0, "^["},
+      // Windows' own words for each error, with its number; its conventions for help and paths.
+      {{"map", "nosuch.xml"}, 2, " (error 2)"},
+      {{"map", example("current")}, 2, "standard output: cannot write: Access", ""},
+      {{"/?"}, 0, "Usage: fwhost [OPTIONS]"},
+      {{"plan", "/?"}, 0, "Usage: fwhost plan"},
+      {{"help"}, 0, "\n  0xC000013A  ended by Ctrl-C"},
+      {{"fetch", FWPROVIDER_IMAGE_2, "-o", "../" + dir_.filename().u8string()},
+       0, "^..\\" + dir_.filename().u8string() + "\\" + binOf(FWPROVIDER_IMAGE_2) + "  "},
       // Device names answer in every folder, and a raw drive to its own name.
       {{"fetch", FWPROVIDER_IMAGE_1, "-o", "NUL", "--force"}, 2, "NUL: is a character device"},
+      {{"fetch", FWPROVIDER_IMAGE_1, "-o", "CON"}, 2, "CON: is a device"},
       {{"fetch", FWPROVIDER_IMAGE_1, "-o", "\\\\.\\PhysicalDrive0", "--force"},
        2, "\\\\.\\PhysicalDrive0: is a device"},
+      // A folder on a drive or share that is not there is looked for up to its root, no further.
+      {{"plan", example("update-available"), "-o", "Q:\\x"},
+       2, "Q:\\x: cannot be made: Q:\\ is not there"},
+      {{"plan", example("update-available"), "-o", "Q:x", "--dry-run"},
+       2, "Q:x: cannot be made: Q: is not there"},
+      {{"plan", example("update-available"), "-o", "\\\\nosuchhost\\share", "--dry-run"},
+       2, "cannot be made: \\\\nosuchhost\\share is not there"},
+      // A name Windows would shorten is refused, not written under another name.
+      {{"fetch", FWPROVIDER_IMAGE_1, "-o", "img.bin."}, 2, "img.bin.: a name ends in a dot or a"},
+      {{"plan", example("update-available"), "-o", "out\\plan ", "--dry-run"}, 2, "plan : a name"},
+      // Links made before the run, which Wine shows as what they point to.
+      {{"fetch", FWPROVIDER_IMAGE_1, "-o", kLinks + "\\file-link", "--force"},
+       2, "file-link: is a link or another reparse point; only a regular file"},
+      {{"plan", example("update-available"), "-o", kLinks + "\\folder-link"},
+       2, "folder-link: is a link or another reparse point, not a folder"},
+      {{"verify", kLinks + "\\folder-link"}, 2, "folder-link: is a link or another reparse"},
 #else
       // Windows has no device that is always full.
       {{"map", example("current")}, 2, "standard output: cannot write: ", "/dev/full"},
@@ -452,6 +519,24 @@ TEST_F(FwhostTest, AWriteNeverOpensWhatStandsAtATemporaryName) {
   EXPECT_EQ(slurp(dir_ / "outside"), "keep me");
   EXPECT_EQ(slurp(dir_ / taken[1]), "mine");
 }
+
+#if defined(_WIN32)
+// Past the 260 characters of a classic Windows path, a plan folder is written and checked as a
+// short one is, its own listing and not the current folder's.
+TEST_F(FwhostTest, APlanFolderOf300CharactersIsWrittenAndVerified) {
+  std::string folder = "out";
+  while (folder.size() < 300) folder += "\\" + std::string(50, 'd');
+  expect({"plan", example("update-available"), "-o", folder}, 0, "\\manifest.json  1");
+  expect({"verify", folder}, 0, ": complete plan, 3 packages");
+  expect({"fetch", FWPROVIDER_IMAGE_2, "-o", folder}, 0, "(already in place)");
+  spit(dir_ / fs::u8path(folder) / "rogue.exe", "");
+  expect({"verify", folder}, 3, "\\rogue.exe: not in the manifest");
+  // MinGW's std::filesystem cannot remove what is that deep: the names are shortened first.
+  const std::string part(50, 'd');
+  for (fs::path above = dir_ / "out"; fs::exists(above / part); above /= "d")
+    fs::rename(above / part, above / "d");
+}
+#endif
 
 TEST_F(FwhostTest, PlanWritesPackagesSumsAndAManifestThatVerifyKeepingWhatIsInPlace) {
   const std::vector<std::string> plan{"plan", example("update-available"), "-o", "out/plan"};
