@@ -6,12 +6,14 @@
 #include <filesystem>
 #include <iostream>
 #include <iterator>
+#include <locale>
 #include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include <boost/algorithm/string/predicate.hpp>
 #include <nlohmann/json.hpp>
 
 #include "host/commands/CommonOptions.h"
@@ -222,18 +224,10 @@ std::vector<std::string> planFolders(const std::vector<ScannedDrive>& drives,
 // compares names: regardless of case.
 std::string sharers(const std::vector<ScannedDrive>& drives,
                     const std::vector<std::string>& folders, size_t drive) {
-  const auto sameLetter = [](char left, char right) {
-    return std::tolower(static_cast<unsigned char>(left)) ==
-           std::tolower(static_cast<unsigned char>(right));
-  };
   std::string others;
   for (size_t i = 0; i < drives.size(); ++i) {
-    const std::string& folder = folders[i];
-    if (i == drive || folder.size() != folders[drive].size() ||
-        !std::equal(folder.begin(), folder.end(), folders[drive].begin(), sameLetter)) {
-      continue;
-    }
-    others += (others.empty() ? "" : ", ") + drives[i].device;
+    if (i != drive && boost::algorithm::iequals(folders[i], folders[drive], std::locale::classic()))
+      others += (others.empty() ? "" : ", ") + drives[i].device;
   }
   return others;
 }

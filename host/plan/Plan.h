@@ -16,6 +16,10 @@
 
 namespace fwhost {
 
+// The two files a plan holds besides its packages.
+inline constexpr const char* kSums = "SHA256SUMS";
+inline constexpr const char* kManifest = "manifest.json";
+
 // Where a plan goes: the folder the user named and, for scan, the plan's own folder inside it;
 // neither is followed when it is a symbolic link.
 struct PlanPlace {

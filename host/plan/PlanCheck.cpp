@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "host/error/HostError.h"
+#include "host/plan/Plan.h"
 #include "host/plan/Sha256.h"
 #include "host/plan/WriteDecision.h"
 #include "host/platform/SafeWrite.h"
@@ -18,8 +19,6 @@ namespace fwhost {
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-const char* const kManifest = "manifest.json";
 
 enum class Type { text, wholeNumber, object, list };
 
@@ -128,7 +127,7 @@ void verifyNothingElse(const Folder& folder, const std::set<std::string>& listed
 size_t verifyPlan(const std::filesystem::path& directory) {
   const Folder folder = Folder::open(directory, false);
   const Json manifest = readManifest(folder);
-  std::set<std::string> listed = {kManifest, "SHA256SUMS"};
+  std::set<std::string> listed = {kManifest, kSums};
   std::string sums;
   const Json& packages = manifest["packages"];
   for (size_t i = 0; i < packages.size(); ++i) {
@@ -137,8 +136,8 @@ size_t verifyPlan(const std::filesystem::path& directory) {
     if (!listed.insert(file).second)
       throw HostError::mismatch(folder.pathOf(kManifest).u8string(), "lists " + file + " twice");
   }
-  if (!folder.holdsExactly("SHA256SUMS", sums)) {
-    throw HostError::mismatch(folder.pathOf("SHA256SUMS").u8string(),
+  if (!folder.holdsExactly(kSums, sums)) {
+    throw HostError::mismatch(folder.pathOf(kSums).u8string(),
                               "does not list what the manifest lists");
   }
   verifyNothingElse(folder, listed);

@@ -18,9 +18,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-const char* const kSums = "SHA256SUMS";
-const char* const kManifest = "manifest.json";
-
 // What each write of the plan does, decided before the first: the packages in flash order,
 // then SHA256SUMS, then the manifest (with the bytes of one that is kept).
 struct Steps {
@@ -63,7 +60,7 @@ void refuseStrangers(const Folder& folder, const Plan& plan) {
   }
 }
 
-bool present(const Folder& folder, const char* name) {
+bool present(const Folder& folder, const std::string& name) {
   return folder.inspect(name).kind != PathKind::missing;
 }
 
@@ -108,7 +105,7 @@ Steps decideSteps(Plan& plan, const std::optional<Folder>& folder, bool force) {
   Steps steps;
   if (folder) refuseStrangers(*folder, plan);
   for (PlanPackage& package : plan.packages) {
-    const bool inPlace = folder && folder->inspect(package.file).kind != PathKind::missing;
+    const bool inPlace = folder && present(*folder, package.file);
     steps.packages.push_back(
         inPlace ? decideWrite(*folder, package.file, fetchPackage(plan, package), otherBytes)
                 : WriteStep::write);

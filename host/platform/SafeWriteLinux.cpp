@@ -11,6 +11,7 @@
 
 #include "host/error/HostError.h"
 #include "host/platform/SafeWrite.h"
+#include "host/platform/SystemError.h"
 
 namespace fwhost {
 namespace {
@@ -83,7 +84,7 @@ class Descriptor {
 
 // Captures errno, so call it before anything that may change errno.
 HostError failure(const fs::path& path, const std::string& doing) {
-  return HostError::io(path.u8string(), doing + ": " + std::strerror(errno));
+  return HostError::io(path.u8string(), doing + ": " + lastSystemError());
 }
 
 const char* describe(mode_t mode) {

@@ -52,8 +52,7 @@ class PendingHeld {
 
 // Captures GetLastError, so call it before anything that may change it.
 HostError failure(const fs::path& path, const std::string& doing) {
-  const DWORD error = GetLastError();
-  return HostError::io(path.u8string(), doing + ": " + systemMessage(error));
+  return HostError::io(path.u8string(), doing + ": " + lastSystemError());
 }
 
 // Opened to be looked at, not followed if it is a reparse point; a folder too.
@@ -72,11 +71,6 @@ std::wstring finalPath(HANDLE handle) {
   return path;
 }
 
-std::wstring joined(std::wstring folder, const std::wstring& name) {
-  if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-  return folder + name;
-}
-
 // Wine shows a Linux symbolic link as what it points to, even on a handle opened not to follow
 // it; only the path the system finds for the handle then differs from the one it was opened by.
 // Compared with its folder's own final path, so that links above it, which are followed, and
@@ -90,10 +84,12 @@ bool leadsElsewhere(HANDLE handle, const std::wstring& full) {
                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (folder == INVALID_HANDLE_VALUE) return false;
   const Handle held(folder);
-  const std::wstring expected = joined(finalPath(folder), full.substr(cut + 1));
+  const std::wstring above = finalPath(folder);
   const std::wstring found = finalPath(handle);
-  return !found.empty() && CompareStringOrdinal(found.c_str(), found.size(), expected.c_str(),
-                                                expected.size(), TRUE) != CSTR_EQUAL;
+  if (above.empty() || found.empty()) return false;
+  const std::wstring expected = (fs::path(above) / full.substr(cut + 1)).native();
+  return CompareStringOrdinal(found.c_str(), found.size(), expected.c_str(), expected.size(),
+                              TRUE) != CSTR_EQUAL;
 }
 
 // Windows drops a dot or a space at the end of a name, so that "img.bin." would be written as
@@ -132,11 +128,12 @@ Handle createTemporary(const fs::path& folder, const fs::path& path, fs::path& t
   const PendingHeld held;
   for (int attempt = 0; attempt < 100; ++attempt) {
     temporary = folder / temporaryName();
-    HANDLE created = CreateFileW(longPath(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    const std::wstring name = longPath(temporary);
+    HANDLE created = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (created == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) continue;
     if (created == INVALID_HANDLE_VALUE) break;
-    pendingTemporary = longPath(temporary);
+    pendingTemporary = name;
     return Handle(created);
   }
   throw failure(path, "cannot create a file beside it");
@@ -315,9 +312,11 @@ void Folder::read(const std::string& name,
   if (state.kind != PathKind::regularFile) throw HostError::io(file.u8string(), "is " + state.what);
   char chunk[65536];
   DWORD got = 0;
-  while (ReadFile(handle.get(), chunk, sizeof chunk, &got, nullptr) && got > 0)
+  BOOL read = FALSE;
+  // ReadFile sets got to 0 before it fails, so only its answer tells a failure from the end.
+  while ((read = ReadFile(handle.get(), chunk, sizeof chunk, &got, nullptr)) && got > 0)
     take(std::string_view(chunk, got));
-  if (got != 0) throw failure(file, "cannot read it");
+  if (!read) throw failure(file, "cannot read it");
 }
 
 void Folder::write(const std::string& name, std::string_view bytes) const {

@@ -7,7 +7,8 @@
 
 namespace fwhost {
 
-// Open for reading and writing; null with errno set when none can be made.
+// Open for reading and writing; null, with the system's error left for lastSystemError, when
+// none can be made.
 std::FILE* openTemporaryFile();
 
 }  // namespace fwhost

@@ -2,7 +2,6 @@
 #include <io.h>
 #include <windows.h>
 
-#include <cerrno>
 #include <random>
 #include <string>
 
@@ -16,7 +15,7 @@ std::FILE* openTemporaryFile() {
   wchar_t folder[MAX_PATH + 1];
   const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
   if (length == 0 || length > MAX_PATH) {
-    errno = ENOENT;
+    if (length > MAX_PATH) SetLastError(ERROR_BUFFER_OVERFLOW);
     return nullptr;
   }
   std::mt19937 generator{std::random_device{}()};
@@ -28,19 +27,16 @@ std::FILE* openTemporaryFile() {
                     FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
       if (GetLastError() == ERROR_FILE_EXISTS) continue;
-      errno = EACCES;
       return nullptr;
     }
+    // The C runtime fails here only for want of memory.
     const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_RDWR | _O_BINARY);
-    if (fd < 0) {
-      CloseHandle(file);
-      return nullptr;
-    }
-    std::FILE* stream = _fdopen(fd, "w+b");
-    if (stream == nullptr) _close(fd);
+    if (fd < 0) CloseHandle(file);
+    std::FILE* stream = fd < 0 ? nullptr : _fdopen(fd, "w+b");
+    if (fd >= 0 && stream == nullptr) _close(fd);
+    if (stream == nullptr) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return stream;
   }
-  errno = EEXIST;
   return nullptr;
 }
 

@@ -1,11 +1,10 @@
 #include "host/plugin/PluginLog.h"
 
-#include <cerrno>
-#include <cstring>
 #include <iostream>
 #include <string>
 
 #include "host/error/HostError.h"
+#include "host/platform/SystemError.h"
 #include "host/platform/TemporaryFile.h"
 
 namespace fwhost {
@@ -22,8 +21,8 @@ char printable(int byte) {
 
 PluginLog::PluginLog(bool verbose) : file_(openTemporaryFile()), verbose_(verbose) {
   if (!file_) {
-    throw HostError::io("", std::string("cannot make a temporary file for the plug-in's log: ") +
-                                std::strerror(errno));
+    throw HostError::io("",
+                        "cannot make a temporary file for the plug-in's log: " + lastSystemError());
   }
   capture_.emplace(file_.get());
 }
