@@ -38,8 +38,8 @@ void BM_BinaryExport(benchmark::State& state, const std::string& name) {
   std::vector<uint8_t>& buffer = destination(name, size);
   for (auto _ : state) {
     uint32_t length = size;
-    benchmark::DoNotOptimize(
-        GetTargetFirmwareBinary(name.data(), static_cast<uint32_t>(name.size()), buffer.data(), &length));
+    benchmark::DoNotOptimize(GetTargetFirmwareBinary(
+        name.data(), static_cast<uint32_t>(name.size()), buffer.data(), &length));
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * size);
@@ -72,7 +72,8 @@ void BM_ConfigExport(benchmark::State& state) {
   std::vector<char> answer(1024);
   for (auto _ : state) {
     uint32_t length = static_cast<uint32_t>(answer.size());
-    benchmark::DoNotOptimize(GetFirmwareConfigurationAttributes(nullptr, 0, answer.data(), &length));
+    benchmark::DoNotOptimize(
+        GetFirmwareConfigurationAttributes(nullptr, 0, answer.data(), &length));
   }
 }
 BENCHMARK(BM_ConfigExport);

@@ -15,7 +15,8 @@ std::string property(const std::string& name, const std::string& value) {
 }  // namespace
 
 std::string driveDescription(int extraProperties) {
-  std::string text = "<?xml version=\"1.0\" encoding=\"utf-8\"?><Object category=\"attributeList\">";
+  std::string text =
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?><Object category=\"attributeList\">";
   text += property("ModelNumber", "QM 512GB") + property("SerialNumber", "S123") +
           property("Product", "Quarry Meadow") + property("OEM", "HP") +
           property("Firmware", "HPS0") + property("ConfigID", "T2UB_256");

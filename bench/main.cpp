@@ -48,10 +48,14 @@ class MedianCollector : public benchmark::ConsoleReporter {
   }
   static double multiplier(benchmark::TimeUnit unit) {
     switch (unit) {
-      case benchmark::kSecond: return 1e9;
-      case benchmark::kMillisecond: return 1e6;
-      case benchmark::kMicrosecond: return 1e3;
-      default: return 1;
+      case benchmark::kSecond:
+        return 1e9;
+      case benchmark::kMillisecond:
+        return 1e6;
+      case benchmark::kMicrosecond:
+        return 1e3;
+      default:
+        return 1;
     }
   }
 };
@@ -103,17 +107,19 @@ void printRatios(std::map<std::string, Figures>& f) {
       f["BM_ReadXmlProperties/100"].itemsPerSecond / f["BM_ReadXmlProperties/10000"].itemsPerSecond;
   const Figures& hundred = f["BM_MappingProperties/100"];
   const Figures& tenThousand = f["BM_MappingProperties/10000"];
-  row("per-property cost, 10000 / 100 properties", hundred.itemsPerSecond / tenThousand.itemsPerSecond,
-      {"<=", 1.25}, {"<=", readerGrowth},
+  row("per-property cost, 10000 / 100 properties",
+      hundred.itemsPerSecond / tenThousand.itemsPerSecond, {"<=", 1.25}, {"<=", readerGrowth},
       figure("%.0f vs %.0f ns per property", 1e9 / tenThousand.itemsPerSecond,
              1e9 / hundred.itemsPerSecond));
   const Figures& one = f["BM_MappingThreads/real_time/threads:1"];
   const Figures& two = f["BM_MappingThreads/real_time/threads:2"];
   row("mapping throughput, 2 threads / 1 thread", two.itemsPerSecond / one.itemsPerSecond,
-      {">=", 1.8}, {">=", 1.9}, figure("%.0f vs %.0f calls/s", two.itemsPerSecond, one.itemsPerSecond));
+      {">=", 1.8}, {">=", 1.9},
+      figure("%.0f vs %.0f calls/s", two.itemsPerSecond, one.itemsPerSecond));
 
   std::printf("\nFloors set by the reader (Boost.PropertyTree) on the same documents:\n");
-  std::printf("- per-property cost of read_xml alone, 10000 / 100 properties: %.3f\n", readerGrowth);
+  std::printf("- per-property cost of read_xml alone, 10000 / 100 properties: %.3f\n",
+              readerGrowth);
   std::printf("- read_xml alone, 2 threads / 1 thread: %.3f\n",
               f["BM_ReadXmlThreads/real_time/threads:2"].itemsPerSecond /
                   f["BM_ReadXmlThreads/real_time/threads:1"].itemsPerSecond);

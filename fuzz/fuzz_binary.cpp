@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   if (request.mode == 0) {
     uint32_t length = request.number;
-    const uint32_t code = GetTargetFirmwareBinary(text, static_cast<uint32_t>(size), nullptr, &length);
+    const uint32_t code =
+        GetTargetFirmwareBinary(text, static_cast<uint32_t>(size), nullptr, &length);
     fuzz::require(length == expected, "a null buffer still learns the size");
     fuzz::require(code == (request.number < expected ? FWPROVIDER_BUFFER_TOO_SMALL
                                                      : FWPROVIDER_INVALID_ARGUMENTS),
@@ -57,15 +58,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   const uint32_t capacity =
-      request.mode == 1
-          ? request.number % (2u << 20)
-          : static_cast<uint32_t>(std::max<int64_t>(
-                0, int64_t{expected} + static_cast<int8_t>(request.number & 0xFF)));
+      request.mode == 1 ? request.number % (2u << 20)
+                        : static_cast<uint32_t>(std::max<int64_t>(
+                              0, int64_t{expected} + static_cast<int8_t>(request.number & 0xFF)));
   // Exactly the stated size, so the sanitizer sees any byte written past it.
   const auto buffer = std::make_unique<uint8_t[]>(capacity);
   std::fill_n(buffer.get(), capacity, kUntouched);
   uint32_t length = capacity;
-  const uint32_t code = GetTargetFirmwareBinary(text, static_cast<uint32_t>(size), buffer.get(), &length);
+  const uint32_t code =
+      GetTargetFirmwareBinary(text, static_cast<uint32_t>(size), buffer.get(), &length);
   fuzz::require(length == expected, "the size is reported exactly, without a terminator");
 
   const uint8_t* rest = buffer.get();

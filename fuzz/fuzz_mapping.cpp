@@ -47,18 +47,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto buffer = std::make_unique<char[]>(capacity);
   std::fill_n(buffer.get(), capacity, kUntouched);
   const auto untouched = [&] {
-    return std::all_of(buffer.get(), buffer.get() + capacity, [](char c) { return c == kUntouched; });
+    return std::all_of(buffer.get(), buffer.get() + capacity,
+                       [](char c) { return c == kUntouched; });
   };
 
   uint32_t length = capacity;
-  const uint32_t code = GetTargetFirmwareMappingAttributes(text, static_cast<uint32_t>(size),
-                                                           buffer.get(), &length);
+  const uint32_t code =
+      GetTargetFirmwareMappingAttributes(text, static_cast<uint32_t>(size), buffer.get(), &length);
   switch (code) {
     case FWPROVIDER_INVALID_ARGUMENTS:
       fuzz::require(length == capacity && untouched(), "36 leaves the length and buffer alone");
       break;
     case FWPROVIDER_BUFFER_TOO_SMALL:
-      fuzz::require(length > capacity && untouched(), "37 reports a larger size and writes nothing");
+      fuzz::require(length > capacity && untouched(),
+                    "37 reports a larger size and writes nothing");
       break;
     case FWPROVIDER_OK:
       fuzz::require(length >= 1 && length <= capacity && buffer[length - 1] == '\0' &&

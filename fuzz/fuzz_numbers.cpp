@@ -28,7 +28,8 @@ bool allHexDigits(const std::string& text, size_t from) {
 
 std::string hexText(uint64_t number, bool upper) {
   char text[17];
-  std::snprintf(text, sizeof text, upper ? "%llX" : "%llx", static_cast<unsigned long long>(number));
+  std::snprintf(text, sizeof text, upper ? "%llX" : "%llx",
+                static_cast<unsigned long long>(number));
   return text;
 }
 

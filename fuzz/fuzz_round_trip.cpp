@@ -25,10 +25,10 @@ namespace {
 using orv::core::Attribute;
 using orv::core::AttributeMap;
 
-const char* const kTypes[] = {"boolean", "sint8",  "sint16",     "uint8",          "uint16",
-                              "sint32",  "uint32", "sint64",     "uint64",         "ulong",
-                              "uint128", "string", "bytepointer", "list_uint64",   "hexValue",
-                              "vectorOfStrings",   "unknown"};
+const char* const kTypes[] = {"boolean",         "sint8",  "sint16",      "uint8",       "uint16",
+                              "sint32",          "uint32", "sint64",      "uint64",      "ulong",
+                              "uint128",         "string", "bytepointer", "list_uint64", "hexValue",
+                              "vectorOfStrings", "unknown"};
 
 bool isReadBack(const std::string& type) {
   return type != "sint8" && type != "uint128" && type != "ulong" && type != "unknown";
@@ -46,7 +46,8 @@ bool survivesWidth(const Attribute& attribute) {
 bool hasNul(const std::string& text) { return text.find('\0') != std::string::npos; }
 
 // Items are set when the value was made from a list.
-Attribute makeAttribute(FuzzedDataProvider& provider, std::optional<std::vector<std::string>>& items) {
+Attribute makeAttribute(FuzzedDataProvider& provider,
+                        std::optional<std::vector<std::string>>& items) {
   const std::string name = provider.ConsumeRandomLengthString(16);
   const std::string displayName = provider.ConsumeRandomLengthString(16);
   const std::string type = provider.PickValueInArray(kTypes);
@@ -55,7 +56,8 @@ Attribute makeAttribute(FuzzedDataProvider& provider, std::optional<std::vector<
   items.reset();
   if (provider.ConsumeBool()) {
     // Setters store bytes as given, whatever the type name says.
-    const std::vector<uint8_t> bytes = provider.ConsumeBytes<uint8_t>(provider.ConsumeIntegralInRange(0, 24));
+    const std::vector<uint8_t> bytes =
+        provider.ConsumeBytes<uint8_t>(provider.ConsumeIntegralInRange(0, 24));
     attribute.setBytes(bytes.data(), static_cast<uint32_t>(bytes.size()));
   } else if (type == "boolean") {
     attribute.setBoolean(provider.ConsumeBool());

@@ -83,11 +83,13 @@ void requireTheTreeReaderAgrees(const std::string& text, const XmlElement* root)
   }
   const size_t depth = orv::core::nestingDepth(text);
   // A self-closing element is never open, and only a leaf can close itself.
-  fuzz::require(elementDepth(tree) <= depth + 1, "nestingDepth counts every level the reader opens");
+  fuzz::require(elementDepth(tree) <= depth + 1,
+                "nestingDepth counts every level the reader opens");
   if (depth > 256) return;
   const auto expected = tree.empty() ? nullptr : fromTree(tree.front().first, tree.front().second);
   fuzz::require(!expected == !root, "toXml reads what the tree reader reads");
-  fuzz::require(!root || written(*expected) == written(*root), "toXml builds the tree reader's tree");
+  fuzz::require(!root || written(*expected) == written(*root),
+                "toXml builds the tree reader's tree");
 }
 
 }  // namespace

@@ -44,8 +44,10 @@ uint32_t guarded(const orv::core::SourceLocation& where, Call call) {
 
 extern "C" {
 
-FWPROVIDER_API uint32_t FWPROVIDER_CALL GetTargetFirmwareMappingAttributes(
-    const char* input, uint32_t inputLength, char* buffer, uint32_t* bufferLength) {
+FWPROVIDER_API uint32_t FWPROVIDER_CALL GetTargetFirmwareMappingAttributes(const char* input,
+                                                                           uint32_t inputLength,
+                                                                           char* buffer,
+                                                                           uint32_t* bufferLength) {
   return guarded(ORV_HERE, [&] {
     namespace convert = orv::core::xml::convert;
     Status status = orv::core::invalidArgumentsStatus();
@@ -60,18 +62,22 @@ FWPROVIDER_API uint32_t FWPROVIDER_CALL GetTargetFirmwareMappingAttributes(
   });
 }
 
-FWPROVIDER_API uint32_t FWPROVIDER_CALL GetFirmwareConfigurationAttributes(
-    const char*, uint32_t, char* buffer, uint32_t* bufferLength) {
+FWPROVIDER_API uint32_t FWPROVIDER_CALL GetFirmwareConfigurationAttributes(const char*, uint32_t,
+                                                                           char* buffer,
+                                                                           uint32_t* bufferLength) {
   return guarded(ORV_HERE, [&] {
     Status status = orv::core::invalidArgumentsStatus();
     if (buffer == nullptr || bufferLength == nullptr) return status;
     return fwprovider::copyTextToBuffer(
-        fwprovider::answerDocument(fwprovider::buildConfigurationAttributes()), buffer, bufferLength);
+        fwprovider::answerDocument(fwprovider::buildConfigurationAttributes()), buffer,
+        bufferLength);
   });
 }
 
-FWPROVIDER_API uint32_t FWPROVIDER_CALL GetTargetFirmwareBinary(
-    const char* imageName, uint32_t imageNameLength, uint8_t* buffer, uint32_t* bufferLength) {
+FWPROVIDER_API uint32_t FWPROVIDER_CALL GetTargetFirmwareBinary(const char* imageName,
+                                                                uint32_t imageNameLength,
+                                                                uint8_t* buffer,
+                                                                uint32_t* bufferLength) {
   return guarded(ORV_HERE, [&] {
     Status status = orv::core::invalidArgumentsStatus();
     if (imageName == nullptr || bufferLength == nullptr) return status;

@@ -38,12 +38,14 @@ struct Drive {
 Drive readDrive(const orv::core::AttributeMap& input) {
   using namespace orv::core;
   Drive drive;
-  drive.model = asciiUpperCase(readStringAttribute(input, Attribute("ModelNumber", "Model Number", "string")));
+  drive.model = asciiUpperCase(
+      readStringAttribute(input, Attribute("ModelNumber", "Model Number", "string")));
   drive.serial = readStringAttribute(input, makeSerialNumberAttribute());
   drive.product = readStringAttribute(input, makeProductAttribute());
   drive.firmware = asciiUpperCase(readStringAttribute(input, makeFirmwareAttribute()));
   drive.oem = readStringAttribute(input, makeOemAttribute());
-  drive.configId = asciiUpperCase(readStringAttribute(input, Attribute("ConfigID", "Config ID", "string")));
+  drive.configId =
+      asciiUpperCase(readStringAttribute(input, Attribute("ConfigID", "Config ID", "string")));
   drive.errorString = readStringAttribute(input, makeErrorStringAttribute());
   return drive;
 }

@@ -44,24 +44,30 @@ extern "C" {
 #define FWPROVIDER_IMAGE_3 "3REV1_H2L018T2PB_256"
 
 /* Maps the drive described by the XML document in input to its target firmware. */
-FWPROVIDER_API uint32_t FWPROVIDER_CALL GetTargetFirmwareMappingAttributes(
-    const char* input, uint32_t inputLength, char* buffer, uint32_t* bufferLength);
+FWPROVIDER_API uint32_t FWPROVIDER_CALL GetTargetFirmwareMappingAttributes(const char* input,
+                                                                           uint32_t inputLength,
+                                                                           char* buffer,
+                                                                           uint32_t* bufferLength);
 
 /* Describes the library itself; first and second are never read. */
-FWPROVIDER_API uint32_t FWPROVIDER_CALL GetFirmwareConfigurationAttributes(
-    const char* first, uint32_t second, char* buffer, uint32_t* bufferLength);
+FWPROVIDER_API uint32_t FWPROVIDER_CALL GetFirmwareConfigurationAttributes(const char* first,
+                                                                           uint32_t second,
+                                                                           char* buffer,
+                                                                           uint32_t* bufferLength);
 
 /* Copies the named firmware image; buffer may be null to learn the size. */
-FWPROVIDER_API uint32_t FWPROVIDER_CALL GetTargetFirmwareBinary(
-    const char* imageName, uint32_t imageNameLength, uint8_t* buffer, uint32_t* bufferLength);
+FWPROVIDER_API uint32_t FWPROVIDER_CALL GetTargetFirmwareBinary(const char* imageName,
+                                                                uint32_t imageNameLength,
+                                                                uint8_t* buffer,
+                                                                uint32_t* bufferLength);
 
 /* Function pointer types for hosts that load the plug-in at run time. */
-typedef uint32_t(FWPROVIDER_CALL* GetTargetFirmwareMappingAttributesFn)(
-    const char*, uint32_t, char*, uint32_t*);
-typedef uint32_t(FWPROVIDER_CALL* GetFirmwareConfigurationAttributesFn)(
-    const char*, uint32_t, char*, uint32_t*);
-typedef uint32_t(FWPROVIDER_CALL* GetTargetFirmwareBinaryFn)(
-    const char*, uint32_t, uint8_t*, uint32_t*);
+typedef uint32_t(FWPROVIDER_CALL* GetTargetFirmwareMappingAttributesFn)(const char*, uint32_t,
+                                                                        char*, uint32_t*);
+typedef uint32_t(FWPROVIDER_CALL* GetFirmwareConfigurationAttributesFn)(const char*, uint32_t,
+                                                                        char*, uint32_t*);
+typedef uint32_t(FWPROVIDER_CALL* GetTargetFirmwareBinaryFn)(const char*, uint32_t, uint8_t*,
+                                                             uint32_t*);
 
 #ifdef __cplusplus
 }

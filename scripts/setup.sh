@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev libssl-dev
   locales
-  git help2man dpkg-dev file strip-nondeterminism
+  git help2man dpkg-dev file strip-nondeterminism clang-format
   devscripts  # hardening-check, which the tests read the built files' protections with
   "$@"
 )

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Fresh Debian 12 to a full test run: set-up, build, the plug-in built again elsewhere to the same
+# Fresh Debian 12 to a full test run: set-up, the sources checked for clang-format's layout, build, the plug-in built again elsewhere to the same
 # bytes, every test, fwhost scan on a real kernel in a QEMU guest, the same under ASan and UBSan
 # with every fuzz target run briefly; on Linux, then the Windows DLL cross-built, rebuilt
 # elsewhere likewise and tested under Wine. Each plug-in's package is rebuilt with it; then both
@@ -7,6 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+scripts/check-format.sh
 scripts/build.sh
 scripts/reproducible.sh default fwhost-package provider/libfwprovider.so 'fwhost_*_amd64.deb'
 ctest --preset default

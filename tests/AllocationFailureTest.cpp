@@ -68,8 +68,8 @@ Outcome run(uint32_t (*call)(char*, uint32_t*), uint64_t failAt, bool persistent
 // Reports the code makes when memory runs out: the allocator's own, the reader's pair, and the
 // boundary's for whatever was thrown beneath it.
 bool documented(const std::string& message) {
-  for (const char* known : {"createBuffer: Unable to allocate data with a size of ", "toXml: ",
-                            ": Unexpected exception: "}) {
+  for (const char* known : {"createBuffer: Unable to allocate data with a size of ",
+                            "toXml: ", ": Unexpected exception: "}) {
     if (message.find(known) != std::string::npos) return true;
   }
   return false;
@@ -101,7 +101,8 @@ Sweep sweep(uint32_t (*call)(char*, uint32_t*), bool persistent) {
       sweep.newCalls = outcome.newCalls;
       sweep.alignedCalls = outcome.alignedCalls;
       for (const Record& record : capture.records()) {
-        EXPECT_TRUE(documented(record.message)) << "allocation " << failAt << ": " << record.message;
+        EXPECT_TRUE(documented(record.message))
+            << "allocation " << failAt << ": " << record.message;
       }
       if (outcome.code == FWPROVIDER_INVALID_ARGUMENTS) {
         EXPECT_EQ(outcome.length, kCapacity) << "allocation " << failAt;
@@ -137,15 +138,22 @@ class AllocationFailureTest : public ::testing::TestWithParam<Row> {
   }
 };
 
-TEST_P(AllocationFailureTest, EachAllocationFailingAloneEndsIn36OrTheAnswer) { sweepAndReport(false); }
+TEST_P(AllocationFailureTest, EachAllocationFailingAloneEndsIn36OrTheAnswer) {
+  sweepAndReport(false);
+}
 
 // Reporting what was caught needs memory too; once none is left, that report failed and its
 // exception went on into the host.
-TEST_P(AllocationFailureTest, MemoryRunningOutForGoodThrowsNothingIntoTheHost) { sweepAndReport(true); }
+TEST_P(AllocationFailureTest, MemoryRunningOutForGoodThrowsNothingIntoTheHost) {
+  sweepAndReport(true);
+}
 
 INSTANTIATE_TEST_SUITE_P(Calls, AllocationFailureTest,
-                         ::testing::Values(Row{"mapping", mapDrive}, Row{"configuration", describeLibrary}),
-                         [](const ::testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
+                         ::testing::Values(Row{"mapping", mapDrive},
+                                           Row{"configuration", describeLibrary}),
+                         [](const ::testing::TestParamInfo<Row>& info) {
+                           return std::string(info.param.name);
+                         });
 
 // The same replaced operator delete, and the aligned seam's observer, see what each release gives
 // back. Too long to sit inside a string object, so each copy has a heap block of its own.
@@ -165,11 +173,13 @@ TEST(ReleaseTest, PayloadsAndAttributeValuesAreWipedBeforeRelease) {
   orv::core::Payload payload(reinterpret_cast<const uint8_t*>(kSecret.data()),
                              static_cast<uint32_t>(kSecret.size()));
   watchedPayload = payload.data();
-  watchReleases([](const void* memory, size_t size) { unwipedReleases += holdsSecret(memory, size); });
+  watchReleases(
+      [](const void* memory, size_t size) { unwipedReleases += holdsSecret(memory, size); });
   orv::core::platform::setReleaseObserver([](const void* memory) {
     if (memory != watchedPayload) return;
     const auto* bytes = static_cast<const uint8_t*>(memory);
-    unwipedReleases += !std::all_of(bytes, bytes + kSecret.size(), [](uint8_t b) { return b == 0; });
+    unwipedReleases +=
+        !std::all_of(bytes, bytes + kSecret.size(), [](uint8_t b) { return b == 0; });
   });
   property->setAttribute("value", kSecret);
   property->setAttribute("value", kSecret);  // the replaced value is released

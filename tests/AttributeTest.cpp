@@ -70,7 +70,10 @@ TEST(AttributeTest, SettersStoreLittleEndianWhateverTheType) {
       {[](Attribute& a) { a.setUint8(0xAB); }, {0xAB}},
       {[](Attribute& a) { a.setUint64(0x0102030405060708); }, {8, 7, 6, 5, 4, 3, 2, 1}},
       {[](Attribute& a) { a.setText(""); }, {0}},
-      {[](Attribute& a) { a.setTextList({"a", "", "b"}); }, {'a', '~', '~', 'b', 0}},
+      {[](Attribute& a) {
+         a.setTextList({"a", "", "b"});
+       },
+       {'a', '~', '~', 'b', 0}},
       {[](Attribute& a) { a.setTextList({}); }, {0}},
   };
   for (const auto& row : rows) {

@@ -24,8 +24,8 @@ TEST(BufferProtocolTest, TextProtocol) {
     int32_t code;
     bool written;
   } rows[] = {
-      {0, true, 37, false},   {5, true, 37, false}, {6, true, 0, true},
-      {100, true, 0, true},   {6, false, 36, false}, {0, false, 37, false},
+      {0, true, 37, false}, {5, true, 37, false},  {6, true, 0, true},
+      {100, true, 0, true}, {6, false, 36, false}, {0, false, 37, false},
   };
   for (const auto& row : rows) {
     std::vector<char> buffer(8, '*');

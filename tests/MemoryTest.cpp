@@ -41,9 +41,9 @@ TEST(MemoryTest, MemCopyKeepsTheBoundedCopyRules) {
     ReportCapture capture;
     std::array<char, 8> destination;
     destination.fill('*');
-    const int32_t result = memCopy(row.destination == kReal ? destination.data() : nullptr,
-                                   row.destinationSize, row.source == kReal ? source : nullptr,
-                                   row.sourceSize);
+    const int32_t result =
+        memCopy(row.destination == kReal ? destination.data() : nullptr, row.destinationSize,
+                row.source == kReal ? source : nullptr, row.sourceSize);
     EXPECT_EQ(result, row.result) << row.name;
     EXPECT_EQ(std::string(destination.data(), 8), std::string(row.destinationAfter, 8)) << row.name;
     // The line number belongs to the reporting statement, not to what is reported.

@@ -18,8 +18,8 @@
 #include <thread>
 #include <vector>
 
-#include <boost/thread/thread.hpp>
 #include <gtest/gtest.h>
+#include <boost/thread/thread.hpp>
 
 #include "host/platform/PluginLibrary.h"
 #include "provider/FirmwareImageCatalog.h"
@@ -142,7 +142,8 @@ TEST_F(PluginTest, EachImageByExactNameAtTheExactSizes) {
     for (const auto& [begin, end] : regions) EXPECT_TRUE(image + size <= begin || end <= image);
     regions.emplace_back(image, image + size);
     expectExactSizes(
-        name, [&](uint8_t* bytes, uint32_t* length) {
+        name,
+        [&](uint8_t* bytes, uint32_t* length) {
           return binary(imageName.chars(), imageName.size(), bytes, length);
         },
         std::string(reinterpret_cast<const char*>(image), size));
@@ -150,8 +151,14 @@ TEST_F(PluginTest, EachImageByExactNameAtTheExactSizes) {
 }
 
 TEST_F(PluginTest, UnknownNamesGiveNoBytes) {
-  const std::string unknown[] = {"3rev1_h2l018t2pb_256", "3REV1_H2L018T2PB_256 ", "3REV1_H2L018T2PB_25", "REV1", "",
-                                 std::string("\0" "3REV1_H2L018T2PB_256", 21)};
+  const std::string unknown[] = {"3rev1_h2l018t2pb_256",
+                                 "3REV1_H2L018T2PB_256 ",
+                                 "3REV1_H2L018T2PB_25",
+                                 "REV1",
+                                 "",
+                                 std::string("\0"
+                                             "3REV1_H2L018T2PB_256",
+                                             21)};
   for (const std::string& name : unknown) {
     uint8_t buffer[4];
     uint32_t length = sizeof buffer;
@@ -165,11 +172,11 @@ std::string property(const std::string& name, const std::string& type, const std
          value + "\"/>";
 }
 
-const std::string kUpdateDrive =
-    "<?xml version=\"1.0\"?><Object category=\"attributeList\">" +
-    property("Product", "string", "Quarry Meadow") + property("OEM", "string", "HP") +
-    property("Firmware", "string", "BRHPS1") + property("ConfigID", "string", "T2UB_256") +
-    "</Object>";
+const std::string kUpdateDrive = "<?xml version=\"1.0\"?><Object category=\"attributeList\">" +
+                                 property("Product", "string", "Quarry Meadow") +
+                                 property("OEM", "string", "HP") +
+                                 property("Firmware", "string", "BRHPS1") +
+                                 property("ConfigID", "string", "T2UB_256") + "</Object>";
 
 // The worked answers, to the byte: an update for kUpdateDrive, no update, and the configuration.
 const std::string kUpdateAnswer =
@@ -245,21 +252,24 @@ template <typename Export>
 TextCall callText(Export call, const std::string& input, uint32_t length) {
   std::vector<char> buffer(length);
   uint32_t reported = length;
-  const uint32_t code = call(input.data(), static_cast<uint32_t>(input.size()), buffer.data(), &reported);
+  const uint32_t code =
+      call(input.data(), static_cast<uint32_t>(input.size()), buffer.data(), &reported);
   return {code, reported, code == 0 ? std::string(buffer.data()) : std::string()};
 }
 
 TEST_F(PluginTest, TextExportsAtTheExactSizes) {
   const GuardedBytes input{kUpdateDrive};
   expectExactSizes(
-      "mapping", [&](uint8_t* bytes, uint32_t* length) {
+      "mapping",
+      [&](uint8_t* bytes, uint32_t* length) {
         return mapping(input.chars(), input.size(), reinterpret_cast<char*>(bytes), length);
       },
       kUpdateAnswer + '\0');
   // The configuration export never reads its first two arguments, whatever they claim.
   const GuardedBytes nothing(0);
   expectExactSizes(
-      "configuration", [&](uint8_t* bytes, uint32_t* length) {
+      "configuration",
+      [&](uint8_t* bytes, uint32_t* length) {
         return configuration(nothing.chars(), 0xFFFFFFFFu, reinterpret_cast<char*>(bytes), length);
       },
       kConfigurationAnswer + '\0');

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include <boost/log/core.hpp>
-#include <boost/log/sinks/sync_frontend.hpp>
 #include <boost/log/sinks/basic_sink_backend.hpp>
+#include <boost/log/sinks/sync_frontend.hpp>
 #include <boost/log/trivial.hpp>
 
 struct Record {
@@ -18,11 +18,12 @@ struct Record {
   std::string message;
 };
 
-class RecordBackend : public boost::log::sinks::basic_sink_backend<boost::log::sinks::synchronized_feeding> {
+class RecordBackend
+    : public boost::log::sinks::basic_sink_backend<boost::log::sinks::synchronized_feeding> {
  public:
   void consume(const boost::log::record_view& record) {
-    records.push_back({*record[boost::log::trivial::severity],
-                       *record[boost::log::expressions::smessage]});
+    records.push_back(
+        {*record[boost::log::trivial::severity], *record[boost::log::expressions::smessage]});
   }
   std::vector<Record> records;
 };

@@ -1,7 +1,7 @@
 #include "orv/core/Report.h"
 
-#include <boost/log/core.hpp>
 #include <gtest/gtest.h>
+#include <boost/log/core.hpp>
 
 #include "tests/ReportCapture.h"
 
@@ -31,7 +31,8 @@ TEST(ReportTest, FatalIsLoggedAndEchoedErrorIsLoggedOnly) {
     boost::log::trivial::severity_level severity;
     std::string echo;
   } rows[] = {
-      {reportFatal, boost::log::trivial::fatal, "[fatal] F.cpp(12) f: first[fatal] F.cpp(13) f: second"},
+      {reportFatal, boost::log::trivial::fatal,
+       "[fatal] F.cpp(12) f: first[fatal] F.cpp(13) f: second"},
       {reportError, boost::log::trivial::error, ""},
   };
   for (const auto& row : rows) {

@@ -50,9 +50,9 @@ TEST(TextTest, Classifiers) {
     std::string text;
     bool decimal, hex;
   } rows[] = {
-      {"", false, true},    {"0x", false, true},    {"0X1F", false, true}, {"beef", false, true},
-      {"0xG1", false, false}, {"123", true, true}, {"12a", false, true},  {"-1", false, false},
-      {" 7", false, false}, {"x1", false, false},
+      {"", false, true},      {"0x", false, true},  {"0X1F", false, true}, {"beef", false, true},
+      {"0xG1", false, false}, {"123", true, true},  {"12a", false, true},  {"-1", false, false},
+      {" 7", false, false},   {"x1", false, false},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(isDecimalText(row.text), row.decimal) << row.text;
@@ -103,7 +103,8 @@ TEST(TextTest, HexTextToBytes) {
   for (const auto& row : rows) {
     const Payload payload = hexTextToBytes(row.text, row.prefix);
     ASSERT_EQ(payload.size(), row.bytes.size()) << row.text;
-    for (uint32_t i = 0; i < payload.size(); ++i) EXPECT_EQ(payload.at(i), row.bytes[i]) << row.text;
+    for (uint32_t i = 0; i < payload.size(); ++i)
+      EXPECT_EQ(payload.at(i), row.bytes[i]) << row.text;
   }
 }
 

@@ -18,8 +18,9 @@ std::string object(const std::string& children) {
 
 // The single attribute read from a document holding one Property of the given type and value.
 std::optional<Attribute> readOne(const std::string& type, const std::string& value) {
-  const auto root = toXml(object(property("category=\"attribute\" name=\"A\" displayName=\"A\" type=\"" +
-                                          type + "\" value=\"" + value + "\"")));
+  const auto root =
+      toXml(object(property("category=\"attribute\" name=\"A\" displayName=\"A\" type=\"" + type +
+                            "\" value=\"" + value + "\"")));
   const auto map = toAttributeMap(*root);
   if (!map || map->size() == 0) return std::nullopt;
   return map->begin()->attribute;
@@ -53,15 +54,17 @@ TEST(XmlConverterTest, WorkedDocumentsToTheByte) {
   EXPECT_EQ(throughElements, expected) << "the element route writes what the answer writer does";
 
   const std::string empty = fwprovider::answerDocument(AttributeMap());
-  EXPECT_EQ(empty,
-            "<?xml version=\"1.0\" encoding=\"utf-8\"?><Object category=\"attributeList\"></Object>");
+  EXPECT_EQ(
+      empty,
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?><Object category=\"attributeList\"></Object>");
 }
 
 TEST(XmlConverterTest, PropertyWritesEmptyFieldsAndUnsetValues) {
   std::string text;
   fromAttribute(Attribute("", "", "uint32"))->appendXml(text);
-  EXPECT_EQ(text, "<Property category=\"attribute\" displayName=\"\" name=\"\" size=\"0\" "
-                  "type=\"uint32\" value=\"0\"/>");
+  EXPECT_EQ(text,
+            "<Property category=\"attribute\" displayName=\"\" name=\"\" size=\"0\" "
+            "type=\"uint32\" value=\"0\"/>");
 }
 
 TEST(XmlConverterTest, ValuesReadByType) {
@@ -97,7 +100,8 @@ TEST(XmlConverterTest, ReaderSkipsWhatItDoesNotKnow) {
   const std::string document = object(
       property("category=\"Attribute\" name=\"Wrong\" type=\"string\" value=\"x\"") +
       property("name=\"NoCategory\" type=\"string\" value=\"x\"") +
-      "<Other/><Message><Property category=\"attribute\" name=\"Nested\" type=\"string\"/></Message>"
+      "<Other/><Message><Property category=\"attribute\" name=\"Nested\" "
+      "type=\"string\"/></Message>"
       "<!-- note -->text" +
       property("category=\"attribute\" name=\"Kept\" description=\"d\" displayName=\"K\" "
                "type=\"string\" value=\"first\" size=\"99\"") +
@@ -108,7 +112,7 @@ TEST(XmlConverterTest, ReaderSkipsWhatItDoesNotKnow) {
   EXPECT_EQ(map->size(), 2u);
   EXPECT_EQ((*map)["Kept"].valueText(), "second");
   EXPECT_EQ((*map)["Kept"].displayName(), "");  // the later Property wins whole
-  EXPECT_EQ((*map)["Other"].valueText(), "y");   // and a repeated XML attribute its last value
+  EXPECT_EQ((*map)["Other"].valueText(), "y");  // and a repeated XML attribute its last value
 }
 
 TEST(XmlConverterTest, RootSelection) {

@@ -58,7 +58,9 @@ TEST(XmlElementTest, WritesExactBytes) {
     std::string expected;
   } cases[] = {
       {"childless object keeps its end tag",
-       [] { return make<XmlObject>({{"category", "attributeList"}}); },
+       [] {
+         return make<XmlObject>({{"category", "attributeList"}});
+       },
        R"(<Object category="attributeList"></Object>)"},
       {"object children grouped by kind", mixedChildren<XmlObject>,
        R"(<Object name="root"><Property name="p"/><List name="L"><Object name="first"></Object>)"
@@ -70,10 +72,14 @@ TEST(XmlElementTest, WritesExactBytes) {
        },
        "<Property A=\"6\" B=\"4\" a=\"3\" aa=\"5\" b=\"1\" \xE9=\"2\"/>"},
       {"five entities, and entity text escaped as text, under any key",
-       [] { return make<XmlProperty>({{"value", R"(&<>"')"}, {"displayName", "&lt;"}}); },
+       [] {
+         return make<XmlProperty>({{"value", R"(&<>"')"}, {"displayName", "&lt;"}});
+       },
        R"(<Property displayName="&amp;lt;" value="&amp;&lt;&gt;&quot;&apos;"/>)"},
       {"control and high bytes unchanged",
-       [&] { return make<XmlProperty>({{"value", otherBytes}}); },
+       [&] {
+         return make<XmlProperty>({{"value", otherBytes}});
+       },
        "<Property value=\"" + otherBytes + "\"/>"},
   };
   for (const auto& c : cases) {
@@ -131,7 +137,10 @@ TEST(XmlElementTest, FindWalksObjectsThenListsThenProperties) {
   } cases[] = {
       {"", "", "", 0, {}},
       {"", "", "", 1, {"Object:root", "Property:A1", "Property:B"}},
-      {"", "", "", 3,
+      {"",
+       "",
+       "",
+       3,
        {"Object:root", "Object:C", "Property:A2", "List:L", "Object:I", "Property:A1",
         "Property:B"}},
       {"", "", "value ignored without key", 1, {"Object:root", "Property:A1", "Property:B"}},
@@ -168,15 +177,23 @@ TEST(XmlElementTest, IsEmpty) {
   } cases[] = {
       {"bare property", [] { return make<XmlProperty>(); }, true},
       {"bare list", [] { return make<XmlList>(); }, true},
-      {"list with attribute", [] { return make<XmlList>({{"k", "v"}}); }, false},
-      {"list with empty item",
-       [] { return withChild<XmlList, XmlObject>(&XmlList::items); }, false},
+      {"list with attribute",
+       [] {
+         return make<XmlList>({{"k", "v"}});
+       },
+       false},
+      {"list with empty item", [] { return withChild<XmlList, XmlObject>(&XmlList::items); },
+       false},
       {"bare object", [] { return make<XmlObject>(); }, true},
-      {"object with attribute", [] { return make<XmlObject>({{"k", "v"}}); }, false},
+      {"object with attribute",
+       [] {
+         return make<XmlObject>({{"k", "v"}});
+       },
+       false},
       {"object with property",
        [] { return withChild<XmlObject, XmlProperty>(&XmlObject::properties); }, false},
-      {"message with object",
-       [] { return withChild<XmlMessage, XmlObject>(&XmlMessage::objects); }, false},
+      {"message with object", [] { return withChild<XmlMessage, XmlObject>(&XmlMessage::objects); },
+       false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);

@@ -49,9 +49,8 @@ std::string signedText(const Payload& value, uint32_t width) {
 }
 
 std::string unsigned128Text(const Payload& value) {
-  using Unsigned128 = boost::multiprecision::number<
-      boost::multiprecision::cpp_int_backend<128, 128, boost::multiprecision::unsigned_magnitude,
-                                             boost::multiprecision::unchecked, void>>;
+  using Unsigned128 = boost::multiprecision::number<boost::multiprecision::cpp_int_backend<
+      128, 128, boost::multiprecision::unsigned_magnitude, boost::multiprecision::unchecked, void>>;
   const std::string_view bytes = bytesOf(value).substr(0, 16);
   Unsigned128 number = 0;
   for (size_t i = bytes.size(); i-- > 0;) number = (number << 8) | static_cast<uint8_t>(bytes[i]);

@@ -7,7 +7,8 @@
 
 namespace orv::core::memory {
 
-int32_t memCopy(void* destination, uint64_t destinationSize, const void* source, uint64_t sourceSize) {
+int32_t memCopy(void* destination, uint64_t destinationSize, const void* source,
+                uint64_t sourceSize) {
   if (sourceSize > destinationSize) {
     reportFatal(ORV_HERE, "Invalid call to memCopy: source size (" + std::to_string(sourceSize) +
                               ") is greater than destination size (" +

@@ -1,4 +1,5 @@
-// The fault-report channel: records on the process-wide trivial logger, fatal ones echoed on stderr.
+// The fault-report channel: records on the process-wide trivial logger, fatal ones echoed on
+// stderr.
 #ifndef ORV_CORE_REPORT_H
 #define ORV_CORE_REPORT_H
 

@@ -11,6 +11,8 @@ Attribute makeErrorStringAttribute() { return Attribute("ErrorString", "Error St
 Attribute makeFirmwareAttribute() { return Attribute("Firmware", "Firmware", "string"); }
 Attribute makeOemAttribute() { return Attribute("OEM", "OEM", "string"); }
 Attribute makeProductAttribute() { return Attribute("Product", "Product", "string"); }
-Attribute makeSerialNumberAttribute() { return Attribute("SerialNumber", "Serial Number", "string"); }
+Attribute makeSerialNumberAttribute() {
+  return Attribute("SerialNumber", "Serial Number", "string");
+}
 
 }  // namespace orv::core

@@ -17,7 +17,8 @@ Status outOfBoundsStatus() { return Status::withStaticMessage(0, 14, "Request is
 
 Status firmwareCurrentStatus() {
   return Status::withStaticMessage(
-      kVerdictGroup, 64, "The selected Almer SSD contains current firmware as of this tool release.");
+      kVerdictGroup, 64,
+      "The selected Almer SSD contains current firmware as of this tool release.");
 }
 
 Status firmwareUpdateAvailableStatus() {

@@ -56,7 +56,8 @@ bool containsIgnoringCase(const std::string& text, const std::string& part) {
 }
 
 bool startsWithIgnoringCase(const std::string& text, const std::string& prefix) {
-  return std::strncmp(asciiLowerCase(text).c_str(), asciiLowerCase(prefix).c_str(), prefix.size()) == 0;
+  return std::strncmp(asciiLowerCase(text).c_str(), asciiLowerCase(prefix).c_str(),
+                      prefix.size()) == 0;
 }
 
 void replaceAll(std::string& text, const std::string& pattern, const std::string& replacement) {

@@ -137,10 +137,9 @@ void storeValue(Attribute& attribute, std::string_view type, std::string_view te
 }
 
 bool isReadType(std::string_view type) {
-  static const char* const kTypes[] = {"boolean", "uint8",  "sint16", "uint16",
-                                       "sint32",  "uint32", "sint64", "uint64",
-                                       "string",  "vectorOfStrings", "bytepointer",
-                                       "list_uint64", "hexValue"};
+  static const char* const kTypes[] = {
+      "boolean", "uint8",  "sint16",          "uint16",      "sint32",      "uint32",  "sint64",
+      "uint64",  "string", "vectorOfStrings", "bytepointer", "list_uint64", "hexValue"};
   for (const char* known : kTypes) {
     if (type == known) return true;
   }
@@ -204,10 +203,9 @@ std::string toXmlText(std::string_view prefix, const AttributeMap& map) {
   for (const auto& entry : map) {
     values.push_back(entry.attribute.valueText());
     size += propertyTag.size() + 3;  // "<" tag "/>"
-    visitPropertyFields(entry.attribute, values.back(),
-                        [&](const char* key, std::string_view value) {
-                          size += xmlAttributeSize(key, value);
-                        });
+    visitPropertyFields(
+        entry.attribute, values.back(),
+        [&](const char* key, std::string_view value) { size += xmlAttributeSize(key, value); });
   }
   std::string text;
   text.reserve(size);

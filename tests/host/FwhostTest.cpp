@@ -10,14 +10,14 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iostream>
-#include <fstream>
 #include <iterator>
 #include <random>
 #include <sstream>
-#include <thread>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -255,158 +255,201 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
   struct Row {
     std::vector<std::string> arguments;
     int exit;
-    std::string shown;  // a part of what it prints; ^ marks the start of stdout
+    std::string shown;         // a part of what it prints; ^ marks the start of stdout
     fs::path output = ".out";  // empty: closed
-    std::string stub{};  // what the stub plug-in answers
+    std::string stub{};        // what the stub plug-in answers
   };
   std::vector<Row> rows = {
-      {{"map", example("current")}, 0, "^no update offered (status 64)\n"},
-      {{"describe", "--set", "TCGSupported:boolean=true"},
-       0, "name=\"TCGSupported\" displayName=\"TCG Supported\" type=\"boolean\" value=\"true\""},
-      {{"map", example("contact-support-update-match"), "--xml"},
-       0, "^<?xml version=\"1.0\" encoding=\"utf-8\"?><Object"},
-      {{"map", example("contact-support"), "--json"},
-       0, "\"status\": 68,\n  \"verdict\": \"contact-support\""},
-      // Slips in a description that the plug-in passes over.
-      {{"map", "skipped.xml"}, 0, "Product is skipped by the plug-in: its category is \"\""},
-      {{"map", "skipped.xml"}, 0, "OEM is skipped by the plug-in: it reads no type \"text\""},
-      {{"map", "--set", "Firmware=HPS0 "}, 0, "the value \"HPS0 \" has white space at its end"},
-      {{"map", "--set", "Firmwre=HPS0", "--json"}, 0, "Firmwre: did you mean Firmware?"},
-      {{"map", "--set", "Firmwar\x07=HPS0"}, 0, "warning: --set drive: Firmwar\\x07: did you"},
-      {{"map", "--set", "firmware=HPS0", "--json"}, 0, "no ConfigID attribute, which the update"},
-      {{"plan", example("current"), "-o", "out/plan"}, 0, "^nothing written: no update offered"},
-      {{"plan", example("contact-support-update-match"), "-o", "out/plan", "--json"},
-       0, "\"files\": []"},
-      {{"plan", example("update-available"), "-o", "out/plan", "--dry-run"},
-       0, "\nwould write " + inPlan("manifest.json") + "  "},
-      {{"--plugin", plugin, "info"},
-       0, "^plug-in " + plugin + "\nsha256 " + sha256(slurp(plugin)) + "\n\nNAME"},
-      {{"--plugin", plugin, "info"}, 0, "\nModuleType  Module Type   uint8"},
-      {{"--plugin", plugin, "--version"},
-       0, "^fwhost 1.0.0\nplug-in " + plugin + " Version 1.0.0\n"},
-      {{"help"}, 0, "Usage: fwhost [OPTIONS]"},
-      {{"help", "plan"}, 0, "Usage: fwhost plan"},
-      {{"map", "/nowhere/missing.xml", "--json"}, 2, "missing.xml: cannot read"},
-      {{"--plugin", "/nowhere/libfwprovider.so", "info"}, 2, "/nowhere/libfwprovider.so"},
-      {{"--plugin", hostPath(STUB_PARTIAL_PLUGIN), "info"},
-       2, "no export GetTargetFirmwareMappingAttributes"},
-      {{"fetch", "REV1", "--json"}, 2, "no image named REV1"},
-      {{"fetch", FWPROVIDER_IMAGE_1, "-o", "afile"}, 2, "afile: exists with other content"},
-      {{"--plugin", stub, "info", "--json"}, 3, "not XML"},
-      {{"--plugin", stub, "map", example("update-available")}, 3, "kept asking for a larger buffer"},
-      // Input that is not what it seems.
-      {{"map", "utf16.xml"}, 0, "^update available (status 65)\n"},
-      {{"map", "twice.xml"}, 0, "Firmware is given 2 times (letter case aside)"},
-      {{"map", "deep.xml", "--json"}, 3, "deep.xml (not XML: elements nested deeper than 256"},
-      {{"map", "afile"}, 3, "afile (not XML: line 1: no element)"},
-      {{"map", "zero.xml"}, 3, "(not XML: line 1: a NUL byte before any element)"},
-      {{"map", "surrogate.xml"}, 2, "surrogate.xml: not valid UTF-16LE text"},
-      {{"map", "many.xml"}, 2, "holds 1001 elements, more than the 1000"},
-      {{"plan", "twice.xml", "-o", "out/plan"}, 2, "twice.xml: Firmware is given more than once"},
-      {{"plan", example("update-available"), "-o", ".", "--dry-run"}, 2, "is no part of this plan"},
-      // A plug-in that answers hostile things: each is an inconsistent answer.
-      {{"--plugin", stub, "map", "--set", "A=1"}, 3, "names package A twice", ".out", update("A~A")},
-      {{"--plugin", stub, "map", "--set", "A=1"},
-       3, "package \"A\\x0aB\" cannot be a file name", ".out", update("A&#10;B")},
-      {{"--plugin", stub, "plan", "--set", "A=1", "-o", "out/plan", "--dry-run"},
-       3, "cannot be a file name", ".out", update(std::string(252, 'n'))},
-      {{"--plugin", stub, "map", "--set", "A=1"},
-       3, "gives Status twice", ".out", update("A", "<Property name=\"Status\" value=\"64\"/>")},
-      {{"--plugin", stub, "map", "--set", "A=1"}, 3, "an update without packages", ".out", update("")},
-      {{"--plugin", stub, "map", "--set", "A=1"},
-       3, "an answer text of 4294967295 bytes, more than the 1048576", ".out", "4GiB"},
-      {{"--plugin", stub, "plan", "--set", "A=1", "-o", "out/plan"},
-       3, "image huge of 4294967295 bytes, more than the 6", ".out", update("first~huge")},
-      {{"--plugin", stub, "fetch", "short"}, 3, "code 0, 4 bytes of the 5 of image short"},
-      {{"--plugin", stub, "fetch", "../x", "-o", "."}, 3, "image named \"../x\" cannot be a file"},
-      {{"--plugin", stub, "--version"}, 0, "plug-in loaded, but its Version cannot be read"},
-      {{"--json=1", "map", "--bogus"}, 1, "not expected: --bogus"},
-      {{"plan", example("update-available"), "-o", "afile", "--dry-run"},
-       2, "afile: is a regular file, not a folder"},
-      {{"verify", "nosuchdir", "--json"}, 2, "nosuchdir: is no folder"},
-      {{}, 1, "subcommand"},
-      {{"map"}, 1, "--set settings (see fwhost map --help)"},
-      {{"map", "a.xml", "--json", "--xml"}, 1, "excludes"},
-      {{"describe", "--set", "A"}, 1, "--set A:"},
-      {{"describe", "--set", "A:float=1", "--json"}, 1, "unknown type float"},
-      {{"plan", "a.xml"}, 1, "--output"},
-      {{"scan", "--set", "SerialNumber=x"}, 1, "--set SerialNumber: scan reads it"},
-      {{"scan", "--attributes", "malformed.json"},
-       2, "malformed.json: not JSON: parse error at line 1, column 3"},
-      {{"plan", "a.xml", "-o", ""}, 1, "--output: needs a non-empty value"},
-      {{"fetch", "x", "-o", "-", "--json"}, 1, "would both use standard output"},
-      {{"help", "nosuch"}, 1, "no command nosuch"},
-      {{"map", example("current")}, 2, "standard output: cannot write: ", ""},
+    {{"map", example("current")}, 0, "^no update offered (status 64)\n"},
+    {{"describe", "--set", "TCGSupported:boolean=true"},
+     0,
+     "name=\"TCGSupported\" displayName=\"TCG Supported\" type=\"boolean\" value=\"true\""},
+    {{"map", example("contact-support-update-match"), "--xml"},
+     0,
+     "^<?xml version=\"1.0\" encoding=\"utf-8\"?><Object"},
+    {{"map", example("contact-support"), "--json"},
+     0,
+     "\"status\": 68,\n  \"verdict\": \"contact-support\""},
+    // Slips in a description that the plug-in passes over.
+    {{"map", "skipped.xml"}, 0, "Product is skipped by the plug-in: its category is \"\""},
+    {{"map", "skipped.xml"}, 0, "OEM is skipped by the plug-in: it reads no type \"text\""},
+    {{"map", "--set", "Firmware=HPS0 "}, 0, "the value \"HPS0 \" has white space at its end"},
+    {{"map", "--set", "Firmwre=HPS0", "--json"}, 0, "Firmwre: did you mean Firmware?"},
+    {{"map", "--set", "Firmwar\x07=HPS0"}, 0, "warning: --set drive: Firmwar\\x07: did you"},
+    {{"map", "--set", "firmware=HPS0", "--json"}, 0, "no ConfigID attribute, which the update"},
+    {{"plan", example("current"), "-o", "out/plan"}, 0, "^nothing written: no update offered"},
+    {{"plan", example("contact-support-update-match"), "-o", "out/plan", "--json"},
+     0,
+     "\"files\": []"},
+    {{"plan", example("update-available"), "-o", "out/plan", "--dry-run"},
+     0,
+     "\nwould write " + inPlan("manifest.json") + "  "},
+    {{"--plugin", plugin, "info"},
+     0,
+     "^plug-in " + plugin + "\nsha256 " + sha256(slurp(plugin)) + "\n\nNAME"},
+    {{"--plugin", plugin, "info"}, 0, "\nModuleType  Module Type   uint8"},
+    {{"--plugin", plugin, "--version"}, 0, "^fwhost 1.0.0\nplug-in " + plugin + " Version 1.0.0\n"},
+    {{"help"}, 0, "Usage: fwhost [OPTIONS]"},
+    {{"help", "plan"}, 0, "Usage: fwhost plan"},
+    {{"map", "/nowhere/missing.xml", "--json"}, 2, "missing.xml: cannot read"},
+    {{"--plugin", "/nowhere/libfwprovider.so", "info"}, 2, "/nowhere/libfwprovider.so"},
+    {{"--plugin", hostPath(STUB_PARTIAL_PLUGIN), "info"},
+     2,
+     "no export GetTargetFirmwareMappingAttributes"},
+    {{"fetch", "REV1", "--json"}, 2, "no image named REV1"},
+    {{"fetch", FWPROVIDER_IMAGE_1, "-o", "afile"}, 2, "afile: exists with other content"},
+    {{"--plugin", stub, "info", "--json"}, 3, "not XML"},
+    {{"--plugin", stub, "map", example("update-available")}, 3, "kept asking for a larger buffer"},
+    // Input that is not what it seems.
+    {{"map", "utf16.xml"}, 0, "^update available (status 65)\n"},
+    {{"map", "twice.xml"}, 0, "Firmware is given 2 times (letter case aside)"},
+    {{"map", "deep.xml", "--json"}, 3, "deep.xml (not XML: elements nested deeper than 256"},
+    {{"map", "afile"}, 3, "afile (not XML: line 1: no element)"},
+    {{"map", "zero.xml"}, 3, "(not XML: line 1: a NUL byte before any element)"},
+    {{"map", "surrogate.xml"}, 2, "surrogate.xml: not valid UTF-16LE text"},
+    {{"map", "many.xml"}, 2, "holds 1001 elements, more than the 1000"},
+    {{"plan", "twice.xml", "-o", "out/plan"}, 2, "twice.xml: Firmware is given more than once"},
+    {{"plan", example("update-available"), "-o", ".", "--dry-run"}, 2, "is no part of this plan"},
+    // A plug-in that answers hostile things: each is an inconsistent answer.
+    {{"--plugin", stub, "map", "--set", "A=1"}, 3, "names package A twice", ".out", update("A~A")},
+    {{"--plugin", stub, "map", "--set", "A=1"},
+     3,
+     "package \"A\\x0aB\" cannot be a file name",
+     ".out",
+     update("A&#10;B")},
+    {{"--plugin", stub, "plan", "--set", "A=1", "-o", "out/plan", "--dry-run"},
+     3,
+     "cannot be a file name",
+     ".out",
+     update(std::string(252, 'n'))},
+    {{"--plugin", stub, "map", "--set", "A=1"},
+     3,
+     "gives Status twice",
+     ".out",
+     update("A", "<Property name=\"Status\" value=\"64\"/>")},
+    {{"--plugin", stub, "map", "--set", "A=1"},
+     3,
+     "an update without packages",
+     ".out",
+     update("")},
+    {{"--plugin", stub, "map", "--set", "A=1"},
+     3,
+     "an answer text of 4294967295 bytes, more than the 1048576",
+     ".out",
+     "4GiB"},
+    {{"--plugin", stub, "plan", "--set", "A=1", "-o", "out/plan"},
+     3,
+     "image huge of 4294967295 bytes, more than the 6",
+     ".out",
+     update("first~huge")},
+    {{"--plugin", stub, "fetch", "short"}, 3, "code 0, 4 bytes of the 5 of image short"},
+    {{"--plugin", stub, "fetch", "../x", "-o", "."}, 3, "image named \"../x\" cannot be a file"},
+    {{"--plugin", stub, "--version"}, 0, "plug-in loaded, but its Version cannot be read"},
+    {{"--json=1", "map", "--bogus"}, 1, "not expected: --bogus"},
+    {{"plan", example("update-available"), "-o", "afile", "--dry-run"},
+     2,
+     "afile: is a regular file, not a folder"},
+    {{"verify", "nosuchdir", "--json"}, 2, "nosuchdir: is no folder"},
+    {{}, 1, "subcommand"},
+    {{"map"}, 1, "--set settings (see fwhost map --help)"},
+    {{"map", "a.xml", "--json", "--xml"}, 1, "excludes"},
+    {{"describe", "--set", "A"}, 1, "--set A:"},
+    {{"describe", "--set", "A:float=1", "--json"}, 1, "unknown type float"},
+    {{"plan", "a.xml"}, 1, "--output"},
+    {{"scan", "--set", "SerialNumber=x"}, 1, "--set SerialNumber: scan reads it"},
+    {{"scan", "--attributes", "malformed.json"},
+     2,
+     "malformed.json: not JSON: parse error at line 1, column 3"},
+    {{"plan", "a.xml", "-o", ""}, 1, "--output: needs a non-empty value"},
+    {{"fetch", "x", "-o", "-", "--json"}, 1, "would both use standard output"},
+    {{"help", "nosuch"}, 1, "no command nosuch"},
+    {{"map", example("current")}, 2, "standard output: cannot write: ", ""},
 #if defined(_WIN32)
-      // Wine answers for its drives as it likes; whatever it answers, the scan ends cleanly.
-      {{"scan", "--json"}, 0, "^["},
-      // Windows' own words for each error, with its number; its conventions for help and paths.
-      {{"map", "nosuch.xml"}, 2, " (error 2)"},
-      {{"map", example("current")}, 2, "standard output: cannot write: Access", ""},
-      {{"/?"}, 0, "Usage: fwhost [OPTIONS]"},
-      {{"plan", "/?"}, 0, "Usage: fwhost plan"},
-      {{"help"}, 0, "\n  0xC000013A  ended by Ctrl-C"},
-      {{"fetch", FWPROVIDER_IMAGE_2, "-o", "../" + dir_.filename().u8string()},
-       0, "^..\\" + dir_.filename().u8string() + "\\" + binOf(FWPROVIDER_IMAGE_2) + "  "},
-      // Device names answer in every folder, and a raw drive to its own name.
-      {{"fetch", FWPROVIDER_IMAGE_1, "-o", "NUL", "--force"}, 2, "NUL: is a character device"},
-      {{"fetch", FWPROVIDER_IMAGE_1, "-o", "CON"}, 2, "CON: is a device"},
-      {{"fetch", FWPROVIDER_IMAGE_1, "-o", "\\\\.\\PhysicalDrive0", "--force"},
-       2, "\\\\.\\PhysicalDrive0: is a device"},
-      // A folder on a drive or share that is not there is looked for up to its root, no further.
-      {{"plan", example("update-available"), "-o", "Q:\\x"},
-       2, "Q:\\x: cannot be made: Q:\\ is not there"},
-      {{"plan", example("update-available"), "-o", "Q:x", "--dry-run"},
-       2, "Q:x: cannot be made: Q: is not there"},
-      {{"plan", example("update-available"), "-o", "\\\\nosuchhost\\share", "--dry-run"},
-       2, "cannot be made: \\\\nosuchhost\\share is not there"},
-      // A name Windows would shorten is refused, not written under another name.
-      {{"fetch", FWPROVIDER_IMAGE_1, "-o", "img.bin."}, 2, "img.bin.: a name ends in a dot or a"},
-      {{"plan", example("update-available"), "-o", "out\\plan ", "--dry-run"}, 2, "plan : a name"},
-      // Links made before the run, which Wine shows as what they point to.
-      {{"fetch", FWPROVIDER_IMAGE_1, "-o", kLinks + "\\file-link", "--force"},
-       2, "file-link: is a link or another reparse point; only a regular file"},
-      {{"plan", example("update-available"), "-o", kLinks + "\\folder-link"},
-       2, "folder-link: is a link or another reparse point, not a folder"},
-      {{"verify", kLinks + "\\folder-link"}, 2, "folder-link: is a link or another reparse"},
+    // Wine answers for its drives as it likes; whatever it answers, the scan ends cleanly.
+    {{"scan", "--json"}, 0, "^["},
+    // Windows' own words for each error, with its number; its conventions for help and paths.
+    {{"map", "nosuch.xml"}, 2, " (error 2)"},
+    {{"map", example("current")}, 2, "standard output: cannot write: Access", ""},
+    {{"/?"}, 0, "Usage: fwhost [OPTIONS]"},
+    {{"plan", "/?"}, 0, "Usage: fwhost plan"},
+    {{"help"}, 0, "\n  0xC000013A  ended by Ctrl-C"},
+    {{"fetch", FWPROVIDER_IMAGE_2, "-o", "../" + dir_.filename().u8string()},
+     0,
+     "^..\\" + dir_.filename().u8string() + "\\" + binOf(FWPROVIDER_IMAGE_2) + "  "},
+    // Device names answer in every folder, and a raw drive to its own name.
+    {{"fetch", FWPROVIDER_IMAGE_1, "-o", "NUL", "--force"}, 2, "NUL: is a character device"},
+    {{"fetch", FWPROVIDER_IMAGE_1, "-o", "CON"}, 2, "CON: is a device"},
+    {{"fetch", FWPROVIDER_IMAGE_1, "-o", "\\\\.\\PhysicalDrive0", "--force"},
+     2,
+     "\\\\.\\PhysicalDrive0: is a device"},
+    // A folder on a drive or share that is not there is looked for up to its root, no further.
+    {{"plan", example("update-available"), "-o", "Q:\\x"},
+     2,
+     "Q:\\x: cannot be made: Q:\\ is not there"},
+    {{"plan", example("update-available"), "-o", "Q:x", "--dry-run"},
+     2,
+     "Q:x: cannot be made: Q: is not there"},
+    {{"plan", example("update-available"), "-o", "\\\\nosuchhost\\share", "--dry-run"},
+     2,
+     "cannot be made: \\\\nosuchhost\\share is not there"},
+    // A name Windows would shorten is refused, not written under another name.
+    {{"fetch", FWPROVIDER_IMAGE_1, "-o", "img.bin."}, 2, "img.bin.: a name ends in a dot or a"},
+    {{"plan", example("update-available"), "-o", "out\\plan ", "--dry-run"}, 2, "plan : a name"},
+    // Links made before the run, which Wine shows as what they point to.
+    {{"fetch", FWPROVIDER_IMAGE_1, "-o", kLinks + "\\file-link", "--force"},
+     2,
+     "file-link: is a link or another reparse point; only a regular file"},
+    {{"plan", example("update-available"), "-o", kLinks + "\\folder-link"},
+     2,
+     "folder-link: is a link or another reparse point, not a folder"},
+    {{"verify", kLinks + "\\folder-link"}, 2, "folder-link: is a link or another reparse"},
 #else
-      // Windows has no device that is always full.
-      {{"map", example("current")}, 2, "standard output: cannot write: ", "/dev/full"},
-      {{"fetch", FWPROVIDER_IMAGE_1, "-o", "fifo"}, 2, "fifo: is a FIFO"},
-      {{"map", "/dev/full"}, 2, "/dev/full: larger than 1048576 bytes"},
-      {{"--plugin", "fifo", "info"}, 2, "fifo: not a regular file"},
-      {{"plan", "--help"}, 2, "standard output: cannot write: ", "/dev/full"},
-      {{"verify", "planlink"}, 2, "planlink: is a symbolic link, not a folder"},
-      {{"plan", example("update-available"), "-o", "planlink", "--dry-run"},
-       2, "planlink: is a symbolic link, not a folder"},
-      {{"plan", example("update-available"), "-o", "plan", "--force"},
-       2, link + ": is a symbolic link"},
-      // A sysfs tree is Linux's; fwhost.exe asks Windows for its physical drives.
-      {{"scan", "--sysfs-root", "nosuchdir"}, 2, "nosuchdir"},
-      {{"scan", "--sysfs-root", "hostile"}, 0, "\nsdb\\x1b]0;x\\x07  ST4000  Z1Z0ABCD"},
-      {{"scan", "--sysfs-root", sys, "--device", "sdaa", "--device", "nvme2", "--set",
-        "Product=Quarry Meadow", "--set", "OEM=HP", "--set", "ConfigID=T2UB_256"},
-       0, "\nnvme2   QM 1TB NVMe   QM24A0001  HPS0      nvme-sysfs    update available   REV1\n"
-          "sdaa    ST4000NM0023  Z1Z0ABCD   0004      scsi-inquiry  no update offered  \n"},
-      {{"scan", "--sysfs-root", sys, "--device", "sda", "--json", "--attributes",
-        kExamples + "/fleet-attributes.json"},
-       0, "\"verdict\": \"update-available\""},
-      // Vendor attributes that could reach the wrong drive.
-      {{"scan", "--sysfs-root", sys, "--set", "OEM=HP"},
-       1, "needs --device when there is more than one drive (found: "
-          "nvme2, nvme10, sda, sdb, sdc, sdd, sdaa)"},
-      {{"scan", "--sysfs-root", sys, "--device", "sde"}, 1, "--device sde: no such drive"},
-      {{"scan", "--sysfs-root", sys, "--device", "sda", "--set", "firmware=HPS0"},
-       1, "--set Firmware: scan reads it"},
-      {{"scan", "--sysfs-root", sys, "--attributes", "identity.json"},
-       2, "identity.json: rule 1: set Firmware"},
-      {{"scan", "--sysfs-root", sys, "--attributes", "unknown.json"},
-       2, "rule 1: match Model: only ModelNumber and"},
+    // Windows has no device that is always full.
+    {{"map", example("current")}, 2, "standard output: cannot write: ", "/dev/full"},
+    {{"fetch", FWPROVIDER_IMAGE_1, "-o", "fifo"}, 2, "fifo: is a FIFO"},
+    {{"map", "/dev/full"}, 2, "/dev/full: larger than 1048576 bytes"},
+    {{"--plugin", "fifo", "info"}, 2, "fifo: not a regular file"},
+    {{"plan", "--help"}, 2, "standard output: cannot write: ", "/dev/full"},
+    {{"verify", "planlink"}, 2, "planlink: is a symbolic link, not a folder"},
+    {{"plan", example("update-available"), "-o", "planlink", "--dry-run"},
+     2,
+     "planlink: is a symbolic link, not a folder"},
+    {{"plan", example("update-available"), "-o", "plan", "--force"},
+     2,
+     link + ": is a symbolic link"},
+    // A sysfs tree is Linux's; fwhost.exe asks Windows for its physical drives.
+    {{"scan", "--sysfs-root", "nosuchdir"}, 2, "nosuchdir"},
+    {{"scan", "--sysfs-root", "hostile"}, 0, "\nsdb\\x1b]0;x\\x07  ST4000  Z1Z0ABCD"},
+    {{"scan", "--sysfs-root", sys, "--device", "sdaa", "--device", "nvme2", "--set",
+      "Product=Quarry Meadow", "--set", "OEM=HP", "--set", "ConfigID=T2UB_256"},
+     0,
+     "\nnvme2   QM 1TB NVMe   QM24A0001  HPS0      nvme-sysfs    update available   REV1\n"
+     "sdaa    ST4000NM0023  Z1Z0ABCD   0004      scsi-inquiry  no update offered  \n"},
+    {{"scan", "--sysfs-root", sys, "--device", "sda", "--json", "--attributes",
+      kExamples + "/fleet-attributes.json"},
+     0,
+     "\"verdict\": \"update-available\""},
+    // Vendor attributes that could reach the wrong drive.
+    {{"scan", "--sysfs-root", sys, "--set", "OEM=HP"},
+     1,
+     "needs --device when there is more than one drive (found: "
+     "nvme2, nvme10, sda, sdb, sdc, sdd, sdaa)"},
+    {{"scan", "--sysfs-root", sys, "--device", "sde"}, 1, "--device sde: no such drive"},
+    {{"scan", "--sysfs-root", sys, "--device", "sda", "--set", "firmware=HPS0"},
+     1,
+     "--set Firmware: scan reads it"},
+    {{"scan", "--sysfs-root", sys, "--attributes", "identity.json"},
+     2,
+     "identity.json: rule 1: set Firmware"},
+    {{"scan", "--sysfs-root", sys, "--attributes", "unknown.json"},
+     2,
+     "rule 1: match Model: only ModelNumber and"},
 #endif
   };
 #if !defined(_WIN32)
-  if (device) rows.push_back({{"fetch", FWPROVIDER_IMAGE_1, "-o", "null", "--force"}, 2,
-                              "null: is a character device"});
+  if (device)
+    rows.push_back(
+        {{"fetch", FWPROVIDER_IMAGE_1, "-o", "null", "--force"}, 2, "null: is a character device"});
 #endif
   for (const Row& row : rows) {
     SCOPED_TRACE(row.shown);
@@ -414,9 +457,9 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
     const Outcome outcome = run(row.arguments, kNullDevice, row.output);
     EXPECT_EQ(outcome.exit, row.exit) << outcome.err;
     const auto& arguments = row.arguments;
-    const bool inJson = std::any_of(arguments.begin(), arguments.end(), [](const std::string& each) {
-      return each.rfind("--json", 0) == 0;
-    });
+    const bool inJson =
+        std::any_of(arguments.begin(), arguments.end(),
+                    [](const std::string& each) { return each.rfind("--json", 0) == 0; });
     if (row.exit == 0) {
       const std::string shown = "^" + outcome.out + (inJson ? "" : outcome.err);
       EXPECT_NE(shown.find(row.shown), std::string::npos) << shown;
@@ -450,9 +493,9 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
 
 TEST_F(FwhostTest, MapAnswersAlikeForAFileStandardInputAndSettings) {
   std::vector<std::string> settings{"map", "--json"};
-  for (const char* setting : {"ModelNumber=QM 1TB NVMe", "SerialNumber=QM24A0001",
-                              "Product=Quarry Meadow", "OEM=HP", "Firmware=hps0",
-                              "ConfigID=t2ub_256"}) {
+  for (const char* setting :
+       {"ModelNumber=QM 1TB NVMe", "SerialNumber=QM24A0001", "Product=Quarry Meadow", "OEM=HP",
+        "Firmware=hps0", "ConfigID=t2ub_256"}) {
     settings.insert(settings.end(), {"--set", setting});
   }
   const json expected = {{"status", 65},          {"verdict", "update-available"},
@@ -552,15 +595,22 @@ TEST_F(FwhostTest, PlanWritesPackagesSumsAndAManifestThatVerifyKeepingWhatIsInPl
   json packages = json::array();
   for (const char* name : kPackages) {
     const std::string bytes = exportedImage(name);
-    packages.push_back({{"order", packages.size() + 1}, {"name", name}, {"file", binOf(name)},
-                        {"size", bytes.size()}, {"sha256", sha256(bytes)}});
+    packages.push_back({{"order", packages.size() + 1},
+                        {"name", name},
+                        {"file", binOf(name)},
+                        {"size", bytes.size()},
+                        {"sha256", sha256(bytes)}});
   }
   manifest.erase("created");
   manifest.erase("plugin");
   const json drive = {
       {"ModelNumber", "QM 1TB NVMe"}, {"SerialNumber", "QM24A0001"}, {"Firmware", "HPS0"}};
-  EXPECT_EQ(manifest, json({{"fwhost", "1.0.0"}, {"drive", drive}, {"verdict", "update-available"},
-                            {"status", 65}, {"destination", "REV1"}, {"packages", packages}}));
+  EXPECT_EQ(manifest, json({{"fwhost", "1.0.0"},
+                            {"drive", drive},
+                            {"verdict", "update-available"},
+                            {"status", 65},
+                            {"destination", "REV1"},
+                            {"packages", packages}}));
 
   // A rerun keeps what is in place; other bytes are replaced only with --force.
   expect(plan, 0, "\nkept " + inPlan("manifest.json"));
@@ -709,7 +759,8 @@ TEST_F(FwhostTest, AnInterruptedKilledOrRedirectedPlanLeavesNothingAstrayAndARer
   // Fetched once, a package's bytes may change between calls; compared in place and fetched
   // again to be written, it is refused midway, and no manifest claims the plan complete.
   const std::vector<std::string> changing{
-      "--plugin", hostPath(STUB_HOSTILE_PLUGIN), "plan", "--set", "A=1", "-o", "changing", "--force"};
+      "--plugin", hostPath(STUB_HOSTILE_PLUGIN), "plan", "--set", "A=1", "-o", "changing",
+      "--force"};
   stub_ = update("changing");
   ASSERT_EQ(run(changing).exit, 0);
   spit(dir_ / "changing" / "changing.bin", "other");
@@ -746,8 +797,8 @@ TEST_F(FwhostTest, ScanMapsEachDriveAsItIdentifiesItselfAndPlansThoseWithAnUpdat
     {"match": {"ModelNumber": "QM *"},
      "set": {"Product": "Quarry Meadow", "OEM": "HP", "ConfigID": "T2UB_256"}}])");
   ASSERT_EQ(run({"plan", example("update-available"), "-o", "single"}).exit, 0);
-  std::vector<std::string> scan = {"scan",   "--sysfs-root", sys,     "--attributes",
-                                   "fleet.json", "--plan",   "plans", "--json"};
+  std::vector<std::string> scan = {"scan",       "--sysfs-root", sys,     "--attributes",
+                                   "fleet.json", "--plan",       "plans", "--json"};
   const Outcome scanned = run(scan);
   EXPECT_EQ(scanned.exit, 2) << scanned.err;
   EXPECT_EQ(lines(scanned.err).back(),
@@ -761,8 +812,8 @@ TEST_F(FwhostTest, ScanMapsEachDriveAsItIdentifiesItselfAndPlansThoseWithAnUpdat
   const Row rows[] = {
       {{"nvme2", "nvme-sysfs", "whole", "QM 1TB NVMe", "QM24A0001", "HPS0", "update-available"}},
       {{"nvme10", "nvme-sysfs", "whole", "QM 1TB NVMe", "QM24A0010", "REV1", "current"}},
-      {{"sda", "ata-identify-vpd", "whole", "QM SATA SSD 512GB HPS1 T2UB_256 REV1 0xE",
-        "QM24B0002", "BRHPS1", "update-available"}},
+      {{"sda", "ata-identify-vpd", "whole", "QM SATA SSD 512GB HPS1 T2UB_256 REV1 0xE", "QM24B0002",
+        "BRHPS1", "update-available"}},
       {{"sdb", "ata-identify-vpd", "whole", "QM SATA SSD 256GB", "QMASSERT03", "HPS0",
         "contact-support"}},
       {{"sdc", "scsi-inquiry", "truncated", "QM SATA SSD 256G", "QM24B0004", "HPS0",

@@ -13,8 +13,8 @@ class XmlList final : public XmlElement {
   XmlList(const XmlList& other);
 
   void appendXml(std::string& target) const override;
-  ElementList find(const std::string& elementName, const std::string& key,
-                   const std::string& value, uint8_t depth) const override;
+  ElementList find(const std::string& elementName, const std::string& key, const std::string& value,
+                   uint8_t depth) const override;
   std::unique_ptr<XmlElement> clone() const override;
   bool isEmpty() const override;
 

@@ -17,8 +17,8 @@ class ObjectElement final : public XmlElement {
 
   // Properties first, then lists, then objects, whatever order the children arrived in.
   void appendXml(std::string& target) const override;
-  ElementList find(const std::string& elementName, const std::string& key,
-                   const std::string& value, uint8_t depth) const override;
+  ElementList find(const std::string& elementName, const std::string& key, const std::string& value,
+                   uint8_t depth) const override;
   std::unique_ptr<XmlElement> clone() const override;
   bool isEmpty() const override;
 
