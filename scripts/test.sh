@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Fresh Debian 12 to a full test run: set-up, the sources checked for clang-format's layout, build, the plug-in built again elsewhere to the same
-# bytes, every test, fwhost scan on a real kernel in a QEMU guest, the same under ASan and UBSan
-# with every fuzz target run briefly; on Linux, then the Windows DLL cross-built, rebuilt
-# elsewhere likewise and tested under Wine. Each plug-in's package is rebuilt with it; then both
-# are checked as an operator meets them.
+# Fresh Debian 12 to a full test run: set-up, the sources held to clang-format's layout, build,
+# the plug-in built again elsewhere to the same bytes, every test, fwhost scan on a real kernel in
+# a QEMU guest, the same under ASan and UBSan with every fuzz target run briefly; on Linux, then
+# the Windows DLL cross-built, rebuilt elsewhere likewise and tested under Wine. Each plug-in's
+# package is rebuilt with it; then both are checked as an operator meets them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
