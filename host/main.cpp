@@ -91,7 +91,7 @@ void addOptions(Parsed& parsed) {
   app.fallthrough();
   app.add_option("--plugin", parsed.host.plugin.path,
                  "plug-in to load (default: beside fwhost, else the installed one)");
-  app.add_flag("--verbose", parsed.host.plugin.verbose,
+  app.add_flag("--verbose", parsed.host.plugin.log.verbose,
                "show all that the plug-in logs, not only its first two records");
   app.add_flag("--version", parsed.version,
                "print fwhost's version and the loaded plug-in's Version attribute");
@@ -105,6 +105,9 @@ void addOptions(Parsed& parsed) {
 
 // Runs what the parsed command line names.
 void dispatch(Parsed& parsed) {
+  parsed.host.plugin.log.lines = [](const std::string& line) {
+    std::cerr << fwhost::terminalSafe(line) << '\n';
+  };
   parsed.host.output = fwhost::decideOutputMode(parsed.host.asked);
   const auto named = parsed.app.get_subcommands();
   if (parsed.version) {

@@ -40,8 +40,8 @@ void resolve(const PluginLibrary& library, const std::filesystem::path& path, co
 
 // call(buffer, &length) is one export call; what it writes to stdout goes to the log.
 template <typename Call>
-Reply negotiate(const std::filesystem::path& path, bool verbose, Call call) {
-  const PluginLog log(verbose);
+Reply negotiate(const std::filesystem::path& path, const LogView& view, Call call) {
+  const PluginLog log(view);
   std::string buffer(kFirstCapacity, '\0');
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     auto length = static_cast<uint32_t>(buffer.size());
@@ -78,23 +78,23 @@ std::string text(const std::filesystem::path& path, Reply reply, const HostError
 // Loading runs the plug-in's own start-up code, which may write to stdout too. Only a regular
 // file is loaded: the loader would wait forever on a FIFO.
 PluginLibrary load(const std::filesystem::path& given, const std::filesystem::path& path,
-                   bool verbose) {
+                   const LogView& view) {
   std::error_code error;
   const auto status = std::filesystem::status(path, error);
   if (!std::filesystem::exists(status))
     throw HostError::unusablePlugin(given.u8string(), "no such plug-in");
   if (!std::filesystem::is_regular_file(status))
     throw HostError::unusablePlugin(given.u8string(), "not a regular file, so no plug-in");
-  const PluginLog log(verbose);
+  const PluginLog log(view);
   return PluginLibrary(path);
 }
 
 }  // namespace
 
-Plugin::Plugin(const std::filesystem::path& path, bool verbose)
+Plugin::Plugin(const std::filesystem::path& path, LogView log)
     : path_(std::filesystem::absolute(path).lexically_normal()),
-      verbose_(verbose),
-      library_(load(path, path_, verbose)) {
+      log_(std::move(log)),
+      library_(load(path, path_, log_)) {
   if (!library_.loaded())
     throw HostError::unusablePlugin(path.u8string(),
                                     "cannot load the plug-in: " + library_.error());
@@ -105,7 +105,7 @@ Plugin::Plugin(const std::filesystem::path& path, bool verbose)
 
 std::string Plugin::configuration() const {
   return text(path_,
-              negotiate(path_, verbose_,
+              negotiate(path_, log_,
                         [this](char* buffer, uint32_t* length) {
                           return configuration_(nullptr, 0, buffer, length);
                         }),
@@ -117,7 +117,7 @@ std::string Plugin::configuration() const {
 std::string Plugin::mapping(const std::string& description, const std::string& origin) const {
   const auto size = static_cast<uint32_t>(description.size());
   return text(path_,
-              negotiate(path_, verbose_,
+              negotiate(path_, log_,
                         [&](char* buffer, uint32_t* length) {
                           return mapping_(description.data(), size, buffer, length);
                         }),
@@ -130,7 +130,7 @@ uint32_t Plugin::imageSize(const std::string& name) const {
   const auto size = static_cast<uint32_t>(name.size());
   uint32_t length = 0;
   const uint32_t code = [&] {
-    const PluginLog log(verbose_);
+    const PluginLog log(log_);
     return binary_(name.data(), size, nullptr, &length);
   }();
   if (code == FWPROVIDER_INVALID_ARGUMENTS && length == 0) return 0;
@@ -149,7 +149,7 @@ std::string Plugin::image(const std::string& name) const {
   if (size == 0) return bytes;
   uint32_t length = size;
   const uint32_t code = [&] {
-    const PluginLog log(verbose_);
+    const PluginLog log(log_);
     return binary_(name.data(), static_cast<uint32_t>(name.size()),
                    reinterpret_cast<uint8_t*>(bytes.data()), &length);
   }();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "host/platform/PluginLibrary.h"
+#include "host/plugin/PluginLog.h"
 #include "provider/fwprovider.h"
 
 namespace fwhost {
@@ -21,8 +22,8 @@ class Plugin {
  public:
   // Loads the plug-in; HostError (unusablePlugin) when it is no regular file, cannot be loaded
   // or lacks an export.
-  // What it writes to stdout is shown on stderr, all of it when verbose, else bounded.
-  Plugin(const std::filesystem::path& path, bool verbose);
+  // What it writes to stdout goes to log's lines, all of it when verbose, else bounded.
+  Plugin(const std::filesystem::path& path, LogView log);
 
   // Absolute.
   const std::filesystem::path& path() const { return path_; }
@@ -49,7 +50,7 @@ class Plugin {
 
  private:
   std::filesystem::path path_;
-  bool verbose_;
+  LogView log_;
   PluginLibrary library_;
   GetTargetFirmwareMappingAttributesFn mapping_ = nullptr;
   GetFirmwareConfigurationAttributesFn configuration_ = nullptr;

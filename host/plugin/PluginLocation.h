@@ -12,8 +12,8 @@ namespace fwhost {
 
 // What the command line says about the plug-in.
 struct PluginChoice {
-  std::string path;      // --plugin; empty: the default location
-  bool verbose = false;  // all of the plug-in's log, not only its start
+  std::string path;  // --plugin; empty: the default location
+  LogView log;
 };
 
 // In order: beside fwhost, the installed plug-in folder, the build tree's plug-in folder.

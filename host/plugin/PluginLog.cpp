@@ -1,6 +1,5 @@
 #include "host/plugin/PluginLog.h"
 
-#include <iostream>
 #include <string>
 
 #include "host/error/HostError.h"
@@ -13,13 +12,9 @@ namespace {
 constexpr int kShownRecords = 2;
 constexpr size_t kShownBytes = 300;
 
-char printable(int byte) {
-  return (byte < 0x20 && byte != '\t') || byte == 0x7f ? '?' : char(byte);
-}
-
 }  // namespace
 
-PluginLog::PluginLog(bool verbose) : file_(openTemporaryFile()), verbose_(verbose) {
+PluginLog::PluginLog(const LogView& view) : file_(openTemporaryFile()), view_(view) {
   if (!file_) {
     throw HostError::io("",
                         "cannot make a temporary file for the plug-in's log: " + lastSystemError());
@@ -29,10 +24,12 @@ PluginLog::PluginLog(bool verbose) : file_(openTemporaryFile()), verbose_(verbos
 
 PluginLog::~PluginLog() {
   capture_.reset();
-  showLog(file_.get(), std::cerr, verbose_);
+  showLog(file_.get(), view_);
 }
 
-void showLog(std::FILE* log, std::ostream& out, bool verbose) {
+void showLog(std::FILE* log, const LogView& view) {
+  if (!view.lines) return;
+  const bool verbose = view.verbose;
   std::fflush(log);
   std::fseek(log, 0, SEEK_END);
   const long total = std::ftell(log);
@@ -42,22 +39,22 @@ void showLog(std::FILE* log, std::ostream& out, bool verbose) {
   std::string line;
   for (int byte; (verbose || records < kShownRecords) && (byte = std::getc(log)) != EOF;) {
     if (byte == '\n') {
-      out << line << '\n';
+      view.lines(line);
       shown += static_cast<long>(line.size()) + 1;
       ++records;
       line.clear();
     } else if (verbose || line.size() < kShownBytes) {
-      line += printable(byte);
+      line += static_cast<char>(byte);
     }
   }
   if (!line.empty()) {
-    out << line << '\n';
+    view.lines(line);
     shown += static_cast<long>(line.size());
   }
   if (total > shown) {
-    out << "(" << total - shown << " more bytes of plug-in log; --verbose shows all)\n";
+    view.lines("(" + std::to_string(total - shown) +
+               " more bytes of plug-in log; --verbose shows all)");
   }
-  out.flush();
 }
 
 }  // namespace fwhost
