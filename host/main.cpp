@@ -1,21 +1,21 @@
 // fwhost: asks a firmware provider plug-in what it answers for a drive, and fetches its images.
-// main only parses the command line, runs the command it names and reports how that ended.
+// main only parses the command line, chooses how output is rendered, runs the command it names
+// and renders what it answered or how it failed.
 #include <algorithm>
 #include <exception>
-#include <iostream>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <new>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
 #include "host/commands/Commands.h"
-#include "host/commands/CommonOptions.h"
 #include "host/error/HostError.h"
-#include "host/output/Output.h"
-#include "host/output/TerminalText.h"
+#include "host/output/Renderer.h"
 #include "host/platform/CommandLine.h"
 #include "host/platform/StandardStreams.h"
 
@@ -27,49 +27,36 @@ const char* const kExitCodes =
     "Exit codes:\n"
     "  0  the command did its work, whatever the verdict (scripts read it from --json)\n"
     "  1  usage error\n"
-    "  2  input error: unreadable or unwritable file, plug-in not loadable, missing export\n"
+    "  2  input error: unreadable or unwritable file, plug-in not loadable, missing export;\n"
+    "     scan: no drive could be read or planned\n"
     "  3  the plug-in refused the request (36) or answered inconsistently; verify: a mismatch\n"
-    "  4  internal error: a fault of fwhost itself\n";
+    "  4  internal error: a fault of fwhost itself\n"
+    "  5  scan: some drives were mapped, others could not be read or planned\n";
 
-// Where the user finds how to call what failed: the subcommand's help when one was named.
-std::string helpHint(const CLI::App& app) {
-  const auto named = app.get_subcommands();
-  return named.empty() ? "fwhost --help" : "fwhost " + named.front()->get_name() + " --help";
-}
-
-// Reports how the command failed, once: a line on stderr, and the JSON error when asked for.
-int fail(const HostError& error, const CLI::App& app, bool json) {
-  const bool usage = error.kind() == fwhost::ErrorKind::usage;
-  const std::string message = error.what() + (usage ? " (see " + helpHint(app) + ")" : "");
-  // Names in it may come from a drive, a file or the plug-in; JSON carries them exactly.
-  std::cerr << "fwhost: " << fwhost::terminalSafe(message) << '\n';
-  if (json && !error.answered()) {
-    fwhost::printJson({{"error", {{"exit_code", error.exitCode()}, {"message", message}}}});
-    std::cout.flush();
-  }
-  return error.exitCode();
-}
-
-// Known without parsing, so that even a command line that does not parse answers in JSON:
-// --json, or --json=VALUE with any value the flag does not read as false.
+// Whether the command line asks for JSON: --json, or --json=VALUE with any value the flag
+// does not read as false, before any "--". The one place --json is read, so that even a
+// command line that does not parse answers in JSON.
 bool asksForJson(const std::vector<std::string>& arguments) {
   const char* const falseWords[] = {"--json=0", "--json=false", "--json=off", "--json=no"};
-  return std::any_of(arguments.begin() + 1, arguments.end(), [&](const std::string& argument) {
+  const auto end = std::find(arguments.begin() + 1, arguments.end(), "--");
+  return std::any_of(arguments.begin() + 1, end, [&](const std::string& argument) {
     return (argument == "--json" || argument.rfind("--json=", 0) == 0) &&
            std::find(std::begin(falseWords), std::end(falseWords), argument) ==
                std::end(falseWords);
   });
 }
 
-// --help: its text on stdout, checked like every other output.
-int printHelp(const CLI::ParseError& help, const CLI::App& app, bool json) {
-  app.exit(help);
-  try {
-    fwhost::checkOutput();
-  } catch (const HostError& error) {
-    return fail(error, app, json);
-  }
-  return fwhost::kExitDone;
+// The one output mode the command line asks for; HostError (usage) when two ask for stdout.
+fwhost::OutputMode decideOutputMode(bool json, const fwhost::OutputRequest& asked) {
+  using fwhost::OutputMode;
+  if (json && asked.xml) throw HostError::usage("--json excludes --xml");
+  if (json && asked.bytes)
+    throw HostError::usage("--output - and --json would both use standard output");
+  if (asked.bytes && fwhost::standardOutputIsTerminal())
+    throw HostError::usage("--output -: standard output is a terminal; redirect it");
+  if (json) return OutputMode::json;
+  if (asked.xml) return OutputMode::xml;
+  return asked.bytes ? OutputMode::bytes : OutputMode::text;
 }
 
 struct Parsed {
@@ -95,8 +82,7 @@ void addOptions(Parsed& parsed) {
                "show all that the plug-in logs, not only its first two records");
   app.add_flag("--version", parsed.version,
                "print fwhost's version and the loaded plug-in's Version attribute");
-  app.add_flag("--json", parsed.host.asked.json,
-               "print the result, or the failure, as one JSON object");
+  app.add_flag("--json")->description("print the result, or the failure, as one JSON document");
   for (const fwhost::Command& command : fwhost::commands()) {
     CLI::App* added = app.add_subcommand(command.name, command.summary);
     parsed.actions[added] = command.add(*added, parsed.host);
@@ -104,43 +90,74 @@ void addOptions(Parsed& parsed) {
 }
 
 // Runs what the parsed command line names.
-void dispatch(Parsed& parsed) {
-  parsed.host.plugin.log.lines = [](const std::string& line) {
-    std::cerr << fwhost::terminalSafe(line) << '\n';
-  };
-  parsed.host.output = fwhost::decideOutputMode(parsed.host.asked);
+fwhost::Result dispatch(Parsed& parsed) {
   const auto named = parsed.app.get_subcommands();
-  if (parsed.version) {
-    fwhost::printVersion(parsed.host);
-  } else if (named.empty()) {
-    throw HostError::usage("a subcommand is required");
-  } else {
-    parsed.actions.at(named.front())();
+  if (parsed.version) return fwhost::versionResult(parsed.host);
+  if (named.empty()) throw HostError::usage("a subcommand is required");
+  return parsed.actions.at(named.front())();
+}
+
+// Where the user finds how to call what failed: the subcommand's help when one was named.
+std::string helpHint(const HostError& error, const CLI::App& app) {
+  if (error.kind() != fwhost::ErrorKind::usage) return {};
+  const auto named = app.get_subcommands();
+  return " (see " +
+         (named.empty() ? std::string("fwhost --help")
+                        : "fwhost " + named.front()->get_name() + " --help") +
+         ")";
+}
+
+std::string commandName(const Parsed& parsed) {
+  if (parsed.version) return "version";
+  const auto named = parsed.app.get_subcommands();
+  return named.empty() ? "" : named.front()->get_name();
+}
+
+// The command's result rendered as asked; how it failed, rendered so too.
+int run(Parsed& parsed, const std::vector<std::string>& arguments) {
+  const bool json = asksForJson(arguments);
+  std::unique_ptr<fwhost::Renderer> renderer =
+      fwhost::makeRenderer(json ? fwhost::OutputMode::json : fwhost::OutputMode::text);
+  const auto fail = [&](const HostError& error) {
+    renderer->failure(error, helpHint(error, parsed.app), commandName(parsed),
+                      parsed.host.warnings);
+    return error.exitCode();
+  };
+  try {
+    std::vector<const char*> pointers;
+    for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
+    try {
+      parsed.app.parse(static_cast<int>(pointers.size()), pointers.data());
+    } catch (const CLI::ParseError& error) {
+      if (error.get_exit_code() != 0) throw HostError::usage(error.what());
+      // --help: its text on stdout, checked like every other output.
+      std::ostringstream help;
+      parsed.app.exit(error, help, help);
+      renderer->answer(fwhost::HelpResult{help.str()}, {});
+      return fwhost::kExitDone;
+    }
+    renderer = fwhost::makeRenderer(decideOutputMode(json, parsed.host.asked));
+    fwhost::Renderer& rendering = *renderer;
+    parsed.host.plugin.log.lines = [&rendering](const std::string& line) {
+      rendering.logLine(line);
+    };
+    const fwhost::Result result = dispatch(parsed);
+    renderer->answer(result, parsed.host.warnings);
+    return fwhost::exitCodeOf(result);
+  } catch (const HostError& error) {
+    return fail(error);
+  } catch (const std::bad_alloc&) {
+    return fail(HostError::internal("out of memory"));
+  } catch (const std::exception& error) {
+    return fail(HostError::internal(error.what()));
   }
-  fwhost::checkOutput();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   fwhost::reserveStandardStreams();
-  const std::vector<std::string> arguments = fwhost::commandLine(argc, argv);
   Parsed parsed;
   addOptions(parsed);
-  try {
-    std::vector<const char*> pointers;
-    for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
-    parsed.app.parse(static_cast<int>(pointers.size()), pointers.data());
-    dispatch(parsed);
-  } catch (const CLI::ParseError& error) {
-    if (error.get_exit_code() == 0) return printHelp(error, parsed.app, asksForJson(arguments));
-    return fail(HostError::usage(error.what()), parsed.app, asksForJson(arguments));
-  } catch (const HostError& error) {
-    return fail(error, parsed.app, parsed.host.asked.json);
-  } catch (const std::bad_alloc&) {
-    return fail(HostError::internal("out of memory"), parsed.app, parsed.host.asked.json);
-  } catch (const std::exception& error) {
-    return fail(HostError::internal(error.what()), parsed.app, parsed.host.asked.json);
-  }
-  return fwhost::kExitDone;
+  return run(parsed, fwhost::commandLine(argc, argv));
 }

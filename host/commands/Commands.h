@@ -1,6 +1,7 @@
 // The commands of fwhost: one table row and one add function each, the way main finds them.
 // An add function gives the command its options and answers the action that runs it once the
-// command line is parsed; actions end with a HostError when they cannot do their work.
+// command line is parsed; an action answers the command's result, or ends with a HostError
+// when it cannot do its work. No command prints: main renders what it answers.
 #ifndef FWHOST_COMMANDS_COMMANDS_H
 #define FWHOST_COMMANDS_COMMANDS_H
 
@@ -9,26 +10,27 @@
 
 #include <CLI/CLI.hpp>
 
-#include "host/output/Output.h"
+#include "host/error/Warning.h"
+#include "host/output/Results.h"
 #include "host/plugin/PluginLocation.h"
 
 namespace fwhost {
 
-// What the command line asks of standard output, before it is decided into one OutputMode.
+// What the command line asks of standard output besides --json, which main reads itself.
 struct OutputRequest {
-  bool json = false;   // --json, given before or after the command
   bool xml = false;    // map --xml
   bool bytes = false;  // fetch --output -
 };
 
-// Options of fwhost itself, read by the commands once the command line is parsed.
+// Options of fwhost itself, read by the commands once the command line is parsed, and what
+// the run warned of on the way.
 struct HostOptions {
   PluginChoice plugin;
   OutputRequest asked;
-  OutputMode output = OutputMode::text;  // decided from asked once parsing is done
+  Warnings warnings;
 };
 
-using CommandAction = std::function<void()>;
+using CommandAction = std::function<Result()>;
 
 struct Command {
   const char* name;
@@ -48,8 +50,9 @@ CommandAction addScanCommand(CLI::App& command, HostOptions& host);
 CommandAction addVerifyCommand(CLI::App& command, HostOptions& host);
 CommandAction addHelpCommand(CLI::App& command, HostOptions& host);
 
-// fwhost --version: fwhost's version, and the loaded plug-in's path and Version attribute.
-void printVersion(const HostOptions& host);
+// fwhost --version: fwhost's version, and the loaded plug-in's path, SHA-256 and Version; what
+// keeps it from saying them is a warning.
+Result versionResult(HostOptions& host);
 
 }  // namespace fwhost
 

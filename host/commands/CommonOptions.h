@@ -9,7 +9,6 @@
 
 #include "host/commands/Commands.h"
 #include "host/drive/DriveInput.h"
-#include "host/output/Output.h"
 
 namespace fwhost {
 
@@ -19,14 +18,11 @@ void addSettingsOption(CLI::App& command, std::vector<std::string>& settings);
 // FILE|- as a positional argument, and --set.
 void addDriveOptions(CLI::App& command, DriveInput& input);
 
-// --json, which prints what (and any failure) as JSON.
-void addJsonOption(CLI::App& command, HostOptions& host, const std::string& what);
+// --json, saying what the command prints with it; main reads it.
+void addJsonOption(CLI::App& command, const std::string& what);
 
 // --xml, which prints the plug-in's answer document unchanged.
 void addXmlOption(CLI::App& command, HostOptions& host);
-
-// The one output mode the command line asks for; HostError (usage) when two ask for stdout.
-OutputMode decideOutputMode(const OutputRequest& asked);
 
 // HostError (usage) when the option was given an empty value; left out, it may be empty.
 void requireNonEmpty(const CLI::App& command, const std::string& option, const std::string& value);

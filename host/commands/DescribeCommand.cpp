@@ -1,5 +1,4 @@
 // fwhost describe: writes a drive description, so nobody has to learn its format by hand.
-#include <iostream>
 #include <memory>
 #include <string>
 
@@ -8,18 +7,11 @@
 
 namespace fwhost {
 
-CommandAction addDescribeCommand(CLI::App& command, HostOptions& host) {
+CommandAction addDescribeCommand(CLI::App& command, HostOptions&) {
   auto settings = std::make_shared<std::vector<std::string>>();
   addSettingsOption(command, *settings);
-  addJsonOption(command, host, "print {\"description\": XML}");
-  return [&host, settings] {
-    const std::string xml = describe(*settings).xml();
-    if (host.output == OutputMode::json) {
-      printJson({{"description", xml}});
-    } else {
-      std::cout << xml;
-    }
-  };
+  addJsonOption(command, "print {\"description\": XML}");
+  return [settings]() -> Result { return DescribeResult{describe(*settings).xml()}; };
 }
 
 }  // namespace fwhost

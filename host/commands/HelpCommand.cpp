@@ -1,5 +1,4 @@
 // fwhost help [COMMAND]: the same text as --help, for those who type it the other way round.
-#include <iostream>
 #include <memory>
 #include <string>
 
@@ -12,16 +11,11 @@ CommandAction addHelpCommand(CLI::App& command, HostOptions&) {
   auto name = std::make_shared<std::string>();
   command.add_option("COMMAND", *name, "the command to explain");
   CLI::App& app = *command.get_parent();
-  return [&app, name] {
-    if (name->empty()) {
-      std::cout << app.get_formatter()->make_help(&app, "fwhost", CLI::AppFormatMode::Normal);
-      return;
-    }
+  return [&app, name]() -> Result {
+    if (name->empty())
+      return HelpResult{app.get_formatter()->make_help(&app, "fwhost", CLI::AppFormatMode::Normal)};
     for (const CLI::App* each : app.get_subcommands([](const CLI::App*) { return true; })) {
-      if (each->get_name() == *name) {
-        std::cout << each->help("fwhost");
-        return;
-      }
+      if (each->get_name() == *name) return HelpResult{each->help("fwhost")};
     }
     throw HostError::usage("help: no command " + *name);
   };

@@ -61,13 +61,13 @@ bool isRuleKey(const std::string& key) {
 
 // The Properties of the first top-level element, the only one the plug-in reads, when it is
 // an element the plug-in takes attributes from.
-std::vector<PropertyRecord> readProperties(const pt::ptree& document,
-                                           std::vector<std::string>& warnings) {
+std::vector<PropertyRecord> readProperties(const pt::ptree& document, Warnings& warnings) {
   std::vector<PropertyRecord> records;
   if (document.empty()) return records;
   const auto& [element, children] = document.front();
   if (element != "Object" && element != "Message") {
-    warnings.push_back("the plug-in reads attributes from an Object, not from " + element);
+    warnings.push_back(
+        {"not-an-object", "", "the plug-in reads attributes from an Object, not from " + element});
     return records;
   }
   for (const auto& [name, property] : children) {
@@ -79,30 +79,34 @@ std::vector<PropertyRecord> readProperties(const pt::ptree& document,
 }
 
 // Whether the plug-in keeps the Property; a warning says why not, or what slip its value has.
-bool kept(const PropertyRecord& record, std::vector<std::string>& warnings) {
+bool kept(const PropertyRecord& record, Warnings& warnings) {
   const std::string skipped = "Property " + record.key + " is skipped by the plug-in: ";
   if (record.category != "attribute") {
-    warnings.push_back(skipped + "its category is \"" + record.category + "\", not \"attribute\"");
+    warnings.push_back(
+        {"skipped-property", "",
+         skipped + "its category is \"" + record.category + "\", not \"attribute\""});
     return false;
   }
   if (!isKnownType(record.type)) {
-    warnings.push_back(skipped + "it reads no type \"" + record.type + "\"");
+    warnings.push_back(
+        {"skipped-property", "", skipped + "it reads no type \"" + record.type + "\""});
     return false;
   }
   const std::string& value = record.value;
   if (!value.empty() && (isBlank(value.front()) || isBlank(value.back()))) {
-    warnings.push_back(record.key + ": the value \"" + value + "\" has white space at " +
-                       (isBlank(value.front()) ? "its start" : "its end"));
+    warnings.push_back({"white-space", "",
+                        record.key + ": the value \"" + value + "\" has white space at " +
+                            (isBlank(value.front()) ? "its start" : "its end")});
   }
   return true;
 }
 
-void warnOfNearMisses(const std::vector<PropertyRecord>& kept, std::vector<std::string>& warnings) {
+void warnOfNearMisses(const std::vector<PropertyRecord>& kept, Warnings& warnings) {
   for (const PropertyRecord& record : kept) {
     if (isRuleKey(record.key)) continue;
     for (const char* ruleKey : kRuleKeys) {
       if (looksLike(record.key, ruleKey))
-        warnings.push_back(record.key + ": did you mean " + ruleKey + "?");
+        warnings.push_back({"near-key", "", record.key + ": did you mean " + ruleKey + "?"});
     }
   }
 }
@@ -115,8 +119,9 @@ void warnOfRepeats(const std::vector<PropertyRecord>& kept, DescriptionCheck& ch
     if (std::any_of(kept.begin(), record, same)) continue;  // told at its first
     const auto count = std::count_if(record, kept.end(), same);
     if (count < 2) continue;
-    check.warnings.push_back(record->key + " is given " + std::to_string(count) +
-                             " times (letter case aside); the plug-in reads one of them");
+    check.warnings.push_back({"repeated-key", "",
+                              record->key + " is given " + std::to_string(count) +
+                                  " times (letter case aside); the plug-in reads one of them"});
     if (isRuleKey(record->key)) check.repeatedRuleKeys.push_back(record->key);
   }
 }
@@ -140,8 +145,9 @@ void readRuleAttributes(const std::vector<PropertyRecord>& kept, DescriptionChec
     const auto given = [&](const PropertyRecord& record) { return sameKey(record.key, ruleKey); };
     const auto found = std::find_if(kept.rbegin(), kept.rend(), given);
     if (found == kept.rend()) {
-      check.warnings.push_back("no " + std::string(ruleKey) +
-                               " attribute, which the update rules read");
+      check.warnings.push_back(
+          {"missing-attribute", "",
+           "no " + std::string(ruleKey) + " attribute, which the update rules read"});
     } else {
       check.ruleAttributes[ruleKey] = found->value;
     }

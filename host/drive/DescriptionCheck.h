@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "host/error/Warning.h"
+
 namespace fwhost {
 
 struct DescriptionCheck {
-  std::vector<std::string> warnings;  // one sentence each, without the description's name
+  Warnings warnings;       // without a subject: the caller knows the description's name
   std::string unreadable;  // "line N: the parser's reason" when the text is not XML, else empty
   // Each attribute the rules read that the description gives, under the rules' spelling of its
   // key, with its value as described.

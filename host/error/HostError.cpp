@@ -8,7 +8,7 @@ namespace {
 struct KindRow {
   ErrorKind kind;
   int exitCode;
-  bool answered;
+  const char* code;
 };
 
 // The exit codes a script can rely on: 1 for the command line, 2 for what the user handed in
@@ -16,16 +16,15 @@ struct KindRow {
 // hold, 4 for fwhost's own faults.
 // clang-format off
 const KindRow kKinds[] = {
-    {ErrorKind::usage,              1, false},
-    {ErrorKind::io,                 2, false},
-    {ErrorKind::invalidInput,       2, false},
-    {ErrorKind::refusedTarget,      2, false},
-    {ErrorKind::unusablePlugin,     2, false},
-    {ErrorKind::drivesFailed,       2, true},
-    {ErrorKind::pluginRefused,      3, false},
-    {ErrorKind::inconsistentAnswer, 3, false},
-    {ErrorKind::mismatch,           3, false},
-    {ErrorKind::internal,           4, false},
+    {ErrorKind::usage,              1, "usage"},
+    {ErrorKind::io,                 2, "io"},
+    {ErrorKind::invalidInput,       2, "invalid-input"},
+    {ErrorKind::refusedTarget,      2, "refused-target"},
+    {ErrorKind::unusablePlugin,     2, "unusable-plugin"},
+    {ErrorKind::pluginRefused,      3, "plugin-refused"},
+    {ErrorKind::inconsistentAnswer, 3, "inconsistent-answer"},
+    {ErrorKind::mismatch,           3, "mismatch"},
+    {ErrorKind::internal,           4, "internal"},
 };
 // clang-format on
 
@@ -83,18 +82,12 @@ HostError HostError::noPluginFound(const std::vector<std::string>& tried) {
           "no plug-in found (looked for " + list + "); use --plugin PATH"};
 }
 
-HostError HostError::drivesFailed(size_t failed, size_t total) {
-  return {ErrorKind::drivesFailed, "",
-          std::to_string(failed) + " of " + std::to_string(total) +
-              " drives could not be read or planned (see their rows)"};
-}
-
 HostError HostError::internal(const std::string& what) {
   return {ErrorKind::internal, "", "internal error: " + what};
 }
 
-int HostError::exitCode() const { return rowOf(kind_).exitCode; }
+const char* errorCode(ErrorKind kind) { return rowOf(kind).code; }
 
-bool HostError::answered() const { return rowOf(kind_).answered; }
+int exitCodeOf(ErrorKind kind) { return rowOf(kind).exitCode; }
 
 }  // namespace fwhost

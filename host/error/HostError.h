@@ -3,7 +3,6 @@
 #ifndef FWHOST_ERROR_HOSTERROR_H
 #define FWHOST_ERROR_HOSTERROR_H
 
-#include <cstddef>
 #include <exception>
 #include <string>
 #include <vector>
@@ -19,9 +18,15 @@ enum class ErrorKind {
   pluginRefused,       // the plug-in answered 36 or refused an image
   inconsistentAnswer,  // an answer that breaks the plug-in's protocol
   mismatch,            // verify: a plan folder differs from its manifest
-  drivesFailed,        // scan: drives failed, and their rows already say why
   internal,            // a fault of fwhost itself
 };
+
+// "usage", "io", "invalid-input", "refused-target", "unusable-plugin", "plugin-refused",
+// "inconsistent-answer", "mismatch", "internal": the code a script reads beside the message.
+const char* errorCode(ErrorKind kind);
+
+// The exit code of a command that ended with an error of this kind.
+int exitCodeOf(ErrorKind kind);
 
 class HostError : public std::exception {
  public:
@@ -39,16 +44,13 @@ class HostError : public std::exception {
   static HostError unreadableAnswer(const std::string& plugin, const std::string& reason);
   static HostError mismatch(const std::string& path, const std::string& what);
   static HostError noPluginFound(const std::vector<std::string>& tried);
-  static HostError drivesFailed(size_t failed, size_t total);
   static HostError internal(const std::string& what);
 
   // The same error about subject, for a caller that knows where the bytes came from.
   HostError about(const std::string& subject) const { return {kind_, subject, message_}; }
 
   ErrorKind kind() const { return kind_; }
-  int exitCode() const;
-  // Whether stdout already holds the command's JSON answer, which tells what failed.
-  bool answered() const;
+  int exitCode() const { return exitCodeOf(kind_); }
   const char* what() const noexcept override { return message_.c_str(); }
 
  private:
@@ -60,6 +62,8 @@ class HostError : public std::exception {
 
 // The exit code of a command that did its work, whatever the verdict.
 constexpr int kExitDone = 0;
+// scan: some drives were mapped (and planned), others failed; their rows say which and why.
+constexpr int kExitPartlyDone = 5;
 
 }  // namespace fwhost
 

@@ -3,26 +3,28 @@
 #include <iostream>
 
 #include "host/error/HostError.h"
+#include "host/output/TerminalText.h"
 #include "host/platform/StandardStreams.h"
 
 namespace fwhost {
-
-void printJson(const nlohmann::ordered_json& document) {
-  std::cout << document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
-            << '\n';
-}
 
 void writeOutput(std::string_view bytes) {
   const std::string failure = flushStandardOutput(bytes);
   if (!failure.empty()) throw HostError::io("standard output", "cannot write: " + failure);
 }
 
-void printLine(const std::string& line) { writeOutput(line + '\n'); }
-
 void checkOutput() { writeOutput({}); }
 
-std::string fileLine(const std::string& path, uint64_t size, const std::string& sha256) {
-  return path + "  " + std::to_string(size) + " bytes  sha256 " + sha256;
+std::string safeLines(std::string_view text) {
+  std::string safe;
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    safe += terminalSafe(text.substr(start, end - start)) + '\n';
+    start = end + 1;
+  }
+  return safe;
 }
+
+void printError(const std::string& text) { std::cerr << "fwhost: " << terminalSafe(text) << '\n'; }
 
 }  // namespace fwhost

@@ -1,39 +1,26 @@
-// What fwhost prints on standard output: documents, lines and bytes, each flushed and checked,
-// so that a failed write ends the command with an error instead of a silently short answer.
+// Standard output and error as the renderers write them: stdout flushed and checked, so that a
+// failed write ends the command with an error instead of a silently short answer; every line
+// for people made terminal-safe on its way.
 #ifndef FWHOST_OUTPUT_OUTPUT_H
 #define FWHOST_OUTPUT_OUTPUT_H
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
-#include <nlohmann/json.hpp>
-
 namespace fwhost {
-
-// The one form a command's answer takes on stdout, decided once from the command line.
-enum class OutputMode {
-  text,   // lines and tables for people
-  json,   // one JSON document, also on failure
-  xml,    // the plug-in's answer document unchanged
-  bytes,  // an image's raw bytes
-};
-
-// The document on stdout, indented, with invalid UTF-8 replaced rather than refused.
-void printJson(const nlohmann::ordered_json& document);
 
 // The bytes on stdout, flushed, so that they are out even if the process is ended next;
 // HostError (io) when they cannot be written.
 void writeOutput(std::string_view bytes);
 
-// writeOutput of the line and a newline.
-void printLine(const std::string& line);
-
 // HostError (io) when anything written to stdout so far did not get out.
 void checkOutput();
 
-// "PATH  SIZE bytes  sha256 HEX", the line that reports one image file.
-std::string fileLine(const std::string& path, uint64_t size, const std::string& sha256);
+// Each line of text, terminal-safe, and a newline.
+std::string safeLines(std::string_view text);
+
+// "fwhost: " and the text, terminal-safe, on stderr.
+void printError(const std::string& text);
 
 }  // namespace fwhost
 

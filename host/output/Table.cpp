@@ -6,7 +6,7 @@
 
 namespace fwhost {
 
-void printTable(std::ostream& out, const TableRow& heading, const std::vector<TableRow>& rows) {
+std::string tableText(const TableRow& heading, const std::vector<TableRow>& rows) {
   std::vector<TableRow> lines{heading};
   lines.insert(lines.end(), rows.begin(), rows.end());
   for (TableRow& line : lines) {
@@ -18,15 +18,16 @@ void printTable(std::ostream& out, const TableRow& heading, const std::vector<Ta
       widths[column] = std::max(widths[column], line[column].size());
     }
   }
+  std::string text;
   for (const TableRow& line : lines) {
-    std::string text;
     for (size_t column = 0; column < line.size() && column < widths.size(); ++column) {
       text += line[column];
       if (column + 1 < line.size())
         text += std::string(widths[column] - line[column].size() + 2, ' ');
     }
-    out << text << '\n';
+    text += '\n';
   }
+  return text;
 }
 
 }  // namespace fwhost

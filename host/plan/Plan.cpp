@@ -1,46 +1,22 @@
 #include "host/plan/Plan.h"
 
-#include <ctime>
 #include <utility>
 
 #include "host/error/HostError.h"
 #include "host/plan/Sha256.h"
 #include "host/platform/SafeWrite.h"
-#include "host/plugin/Answer.h"
 
 namespace fwhost {
-namespace {
 
-namespace fs = std::filesystem;
-using Json = nlohmann::ordered_json;
-
-std::string utcNow() {
-  const std::time_t now = std::time(nullptr);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", std::gmtime(&now));
-  return text;
+std::filesystem::path PlanPlace::path() const {
+  return inside.empty() ? named : joinedPath(named, inside);
 }
 
-// The manifest's fields, in the order it lists them; created and the packages come when written.
-Json manifestHead(const Plugin& plugin, const MappedDrive& mapped) {
-  Json drive = Json::object();
-  for (const char* key : {"ModelNumber", "SerialNumber", "Firmware"}) {
-    const auto found = mapped.ruleAttributes.find(key);
-    drive[key] = found == mapped.ruleAttributes.end() ? Json(nullptr) : Json(found->second);
-  }
-  return {{"fwhost", FWHOST_VERSION},
-          {"created", ""},
-          {"plugin", {{"path", plugin.path().u8string()}, {"version", plugin.version()}}},
-          {"drive", drive},
-          {"verdict", verdictName(mapped.answer.verdict)},
-          {"status", mapped.answer.status},
-          {"destination", mapped.answer.destination},
-          {"packages", Json::array()}};
+PluginFile pluginFile(const Plugin& plugin) {
+  const std::string version = plugin.version();
+  return {plugin.path().u8string(), sha256OfFile(plugin.path()),
+          version.empty() ? std::nullopt : std::optional<std::string>(version)};
 }
-
-}  // namespace
-
-fs::path PlanPlace::path() const { return inside.empty() ? named : joinedPath(named, inside); }
 
 Plan makePlan(const Plugin& plugin, const MappedDrive& mapped, PlanPlace place) {
   if (!mapped.repeatedRuleKeys.empty()) {
@@ -48,8 +24,12 @@ Plan makePlan(const Plugin& plugin, const MappedDrive& mapped, PlanPlace place) 
                                                      " is given more than once; a plan records "
                                                      "one value, so give it once");
   }
-  Plan plan{
-      &plugin, std::move(place), mapped.answer.destination, {}, 0, manifestHead(plugin, mapped)};
+  Plan plan{&plugin,
+            std::move(place),
+            mapped.answer.destination,
+            {},
+            0,
+            manifestHead(pluginFile(plugin), mapped)};
   for (const std::string& name : mapped.answer.packages) {
     const uint32_t size = plugin.imageSize(name);
     if (size == 0) {
@@ -62,7 +42,7 @@ Plan makePlan(const Plugin& plugin, const MappedDrive& mapped, PlanPlace place) 
   return plan;
 }
 
-std::string fetchPackage(const Plan& plan, PlanPackage& package) {
+std::string fetchPackage(const Plan& plan, ListedFile& package) {
   std::string bytes = plan.plugin->image(package.name);
   const std::string sha256 = sha256Hex(bytes);
   if (bytes.size() != package.size || (!package.sha256.empty() && sha256 != package.sha256)) {
@@ -74,24 +54,16 @@ std::string fetchPackage(const Plan& plan, PlanPackage& package) {
   return bytes;
 }
 
+std::string sumsLine(const std::string& sha256, const std::string& file) {
+  return sha256 + "  " + file + '\n';
+}
+
 std::string sumsOf(const Plan& plan) {
   std::string sums;
-  for (const PlanPackage& package : plan.packages)
-    sums += package.sha256 + "  " + package.file + '\n';
+  for (const ListedFile& package : plan.packages) sums += sumsLine(package.sha256, package.file);
   return sums;
 }
 
-std::string manifestOf(const Plan& plan) {
-  Json manifest = plan.manifest;
-  manifest["created"] = utcNow();
-  for (const PlanPackage& package : plan.packages) {
-    manifest["packages"].push_back({{"order", manifest["packages"].size() + 1},
-                                    {"name", package.name},
-                                    {"file", package.file},
-                                    {"size", package.size},
-                                    {"sha256", package.sha256}});
-  }
-  return manifest.dump(2) + '\n';
-}
+std::string manifestOf(const Plan& plan) { return manifestText(plan.manifest, plan.packages); }
 
 }  // namespace fwhost

@@ -11,14 +11,14 @@
 
 #include <nlohmann/json.hpp>
 
+#include "host/plan/Manifest.h"
 #include "host/plugin/DriveMapping.h"
 #include "host/plugin/Plugin.h"
 
 namespace fwhost {
 
-// The two files a plan holds besides its packages.
+// The file of checksums a plan holds beside its packages and the manifest.
 inline constexpr const char* kSums = "SHA256SUMS";
-inline constexpr const char* kManifest = "manifest.json";
 
 // Where a plan goes: the folder the user named and, for scan, the plan's own folder inside it;
 // neither is followed when it is a symbolic link.
@@ -29,22 +29,14 @@ struct PlanPlace {
   std::filesystem::path path() const;
 };
 
-// One package of a plan: its name, its file, and what is known of its bytes.
-struct PlanPackage {
-  std::string name;
-  std::string file;  // NAME.bin
-  uint64_t size = 0;
-  std::string sha256;  // empty until its bytes have been fetched
-};
-
 // The whole plan; the packages' bytes are the plug-in's until fetchPackage asks for them.
 struct Plan {
   const Plugin* plugin = nullptr;  // hands out the packages; the caller's, outlives the plan
   PlanPlace place;
-  std::string destination;            // the target firmware version
-  std::vector<PlanPackage> packages;  // in flash order
-  uint64_t bytes = 0;                 // of the packages together
-  nlohmann::ordered_json manifest;    // all but "created" and the packages
+  std::string destination;           // the target firmware version
+  std::vector<ListedFile> packages;  // in flash order; sha256 empty until fetched
+  uint64_t bytes = 0;                // of the packages together
+  nlohmann::ordered_json manifest;   // its head, as manifestHead makes it
 };
 
 // The plan of a drive whose verdict is update available, every package sized with the plug-in
@@ -56,12 +48,17 @@ Plan makePlan(const Plugin& plugin, const MappedDrive& mapped, PlanPlace place);
 
 // The package's bytes from the plug-in, its sha256 set; HostError (inconsistentAnswer) when they
 // differ from its size or from the bytes an earlier fetch handed out.
-std::string fetchPackage(const Plan& plan, PlanPackage& package);
+std::string fetchPackage(const Plan& plan, ListedFile& package);
 
-// SHA256SUMS (as sha256sum -c reads it) and manifest.json, made now, once every package's
-// sha256 is known.
+// "SHA256  FILE\n", a line of SHA256SUMS as sha256sum -c reads it.
+std::string sumsLine(const std::string& sha256, const std::string& file);
+
+// SHA256SUMS and manifest.json, made now, once every package's sha256 is known.
 std::string sumsOf(const Plan& plan);
 std::string manifestOf(const Plan& plan);
+
+// The plug-in file as a manifest records it: its path, SHA-256 and Version.
+PluginFile pluginFile(const Plugin& plugin);
 
 }  // namespace fwhost
 

@@ -8,15 +8,12 @@
 #include <vector>
 
 #include "host/error/HostError.h"
-#include "host/output/Output.h"
 #include "host/plan/Sha256.h"
 #include "host/plan/WriteDecision.h"
 #include "host/platform/SafeWrite.h"
 
 namespace fwhost {
 namespace {
-
-using Json = nlohmann::ordered_json;
 
 // What each write of the plan does, decided before the first: the packages in flash order,
 // then SHA256SUMS, then the manifest (with the bytes of one that is kept).
@@ -49,7 +46,7 @@ std::optional<Folder> openPlanFolder(const PlanPlace& place, bool dryRun) {
 // Only the plan's own files may be there, so that verify can vouch for all the folder holds.
 void refuseStrangers(const Folder& folder, const Plan& plan) {
   std::set<std::string> own = {kSums, kManifest};
-  for (const PlanPackage& package : plan.packages) own.insert(package.file);
+  for (const ListedFile& package : plan.packages) own.insert(package.file);
   std::vector<std::string> names = folder.names();
   std::sort(names.begin(), names.end());
   for (const std::string& name : names) {
@@ -66,35 +63,21 @@ bool present(const Folder& folder, const std::string& name) {
 
 // Fetched one at a time, for a file that needs them: SHA256SUMS and the manifest list them all.
 void learnEverySha256(Plan& plan) {
-  for (PlanPackage& package : plan.packages) {
+  for (ListedFile& package : plan.packages) {
     if (package.sha256.empty()) fetchPackage(plan, package);
   }
-}
-
-// The manifest there, when it is this plan's: neither when it was made nor where fwhost and the
-// plug-in were then makes it another.
-std::optional<std::string> sameManifest(const Folder& folder, const std::string& planned) {
-  const std::string existing = readDocument(folder, kManifest);
-  const Json found = Json::parse(existing, nullptr, false);
-  Json ours = Json::parse(planned);
-  for (const char* field : {"/created", "/plugin/path"}) {
-    const Json::json_pointer pointer(field);
-    if (found.is_object() && found.contains(pointer)) ours[pointer] = found[pointer];
-  }
-  if (found != ours) return std::nullopt;
-  return existing;
 }
 
 // The manifest of the same plan is kept unless the packages change under it; another is
 // replaced only with --force.
 void decideManifest(const Folder& folder, const Plan& plan, OtherBytes otherBytes, Steps& steps) {
   const std::string planned = manifestOf(plan);
-  const std::optional<std::string> existing = sameManifest(folder, planned);
-  if (!existing) {
+  const std::string existing = readDocument(folder, kManifest);
+  if (!sameManifest(existing, planned)) {
     steps.manifest = decideWrite(folder, kManifest, planned, otherBytes);
   } else if (!steps.packagesChange()) {
     steps.manifest = WriteStep::keep;
-    steps.keptManifest = *existing;
+    steps.keptManifest = existing;
   }
 }
 
@@ -104,7 +87,7 @@ Steps decideSteps(Plan& plan, const std::optional<Folder>& folder, bool force) {
   const OtherBytes otherBytes = force ? OtherBytes::replace : OtherBytes::refuse;
   Steps steps;
   if (folder) refuseStrangers(*folder, plan);
-  for (PlanPackage& package : plan.packages) {
+  for (ListedFile& package : plan.packages) {
     const bool inPlace = folder && present(*folder, package.file);
     steps.packages.push_back(
         inPlace ? decideWrite(*folder, package.file, fetchPackage(plan, package), otherBytes)
@@ -117,44 +100,31 @@ Steps decideSteps(Plan& plan, const std::optional<Folder>& folder, bool force) {
   return steps;
 }
 
-const char* stepWords(WriteStep step, bool dryRun) {
-  if (step == WriteStep::keep) return "kept";
-  return dryRun ? "would write" : "wrote";
-}
-
-std::string heading(const Plan& plan) {
-  return "update to " + plan.destination + ": " + std::to_string(plan.packages.size()) +
-         " packages, " + std::to_string(plan.bytes) + " bytes, into " +
-         plan.place.path().u8string();
-}
-
-// Says what was done with a file, as a line and as an entry of "files".
+// Says what was done with each file.
 class Report {
  public:
-  Report(const Plan& plan, bool dryRun, const PlanLines& line)
-      : directory_(plan.place.path()), dryRun_(dryRun), line_(line) {}
+  Report(const Plan& plan, bool dryRun) : directory_(plan.place.path()), dryRun_(dryRun) {}
 
   void operator()(const std::string& file, uint64_t size, const std::string& sha256,
                   WriteStep step) {
-    const std::string path = joinedPath(directory_, file).u8string();
-    const char* words = stepWords(step, dryRun_);
-    line_(words + (" " + fileLine(path, size, sha256)));
-    files.push_back({{"file", path}, {"size", size}, {"sha256", sha256}, {"action", words}});
+    const FileAction action = step == WriteStep::keep ? FileAction::kept
+                              : dryRun_               ? FileAction::wouldWrite
+                                                      : FileAction::written;
+    files.push_back({file, joinedPath(directory_, file).u8string(), size, sha256, action});
   }
 
-  Json files = Json::array();
+  std::vector<FileResult> files;
 
  private:
   std::filesystem::path directory_;
   bool dryRun_;
-  const PlanLines& line_;
 };
 
 // Each package that is written (into folder; none: a dry run) is fetched, hashed and written before
 // the next is fetched.
 void writePackages(Plan& plan, const Steps& steps, const Folder* folder, Report& report) {
   for (size_t i = 0; i < plan.packages.size(); ++i) {
-    PlanPackage& package = plan.packages[i];
+    ListedFile& package = plan.packages[i];
     if (steps.packages[i] == WriteStep::write) {
       const std::string bytes = fetchPackage(plan, package);
       if (folder) folder->write(package.file, bytes);
@@ -177,22 +147,19 @@ void writeSumsAndManifest(const Plan& plan, const Steps& steps, const Folder* fo
 
 }  // namespace
 
-Json writePlan(Plan plan, const PlanWrite& how, const PlanLines& line) {
+PlanResult writePlan(Plan plan, const PlanWrite& how) {
   checkFolder(plan.place.path());
   const std::optional<Folder> folder = openPlanFolder(plan.place, how.dryRun);
   const Steps steps = decideSteps(plan, folder, how.force);
-  line(heading(plan));
   // Until the packages are all in place, no manifest may claim a complete plan.
   if (!how.dryRun && steps.packagesChange()) folder->remove(kManifest);
   const Folder* writing = how.dryRun ? nullptr : &*folder;
-  Report report(plan, how.dryRun, line);
+  Report report(plan, how.dryRun);
   writePackages(plan, steps, writing, report);
   writeSumsAndManifest(plan, steps, writing, report);
-  return {{"packages", plan.packages.size()},
-          {"bytes", plan.bytes},
-          {"directory", plan.place.path().u8string()},
-          {"dry_run", how.dryRun},
-          {"files", report.files}};
+  return {
+      PlanOutcome::planned, "",         plan.place.path().u8string(), plan.destination, how.dryRun,
+      plan.packages.size(), plan.bytes, std::move(report.files)};
 }
 
 }  // namespace fwhost

@@ -4,11 +4,7 @@
 #ifndef FWHOST_PLAN_PLANWRITER_H
 #define FWHOST_PLAN_PLANWRITER_H
 
-#include <functional>
-#include <string>
-
-#include <nlohmann/json.hpp>
-
+#include "host/output/Results.h"
 #include "host/plan/Plan.h"
 
 namespace fwhost {
@@ -18,15 +14,12 @@ struct PlanWrite {
   bool force = false;   // replace files that hold other bytes
 };
 
-// Gets the heading first, then one line per file once it is in place.
-using PlanLines = std::function<void(const std::string& line)>;
-
 // Writes the plan into its folder, made when missing and held open, locked, while it is
 // written: fwhost's own temporary files that a killed run left are removed, and a file that
-// already holds its bytes is kept. Answers {"packages", "bytes", "directory", "dry_run",
-// "files"}; HostError as the checks and writes fail, every check before the first write: a
-// folder that is a link or holds files of no part of the plan is refused.
-nlohmann::ordered_json writePlan(Plan plan, const PlanWrite& how, const PlanLines& line);
+// already holds its bytes is kept. Answers what was done with each file; HostError as the
+// checks and writes fail, every check before the first write: a folder that is a link or holds
+// files of no part of the plan is refused.
+PlanResult writePlan(Plan plan, const PlanWrite& how);
 
 }  // namespace fwhost
 

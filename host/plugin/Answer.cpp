@@ -1,6 +1,7 @@
 #include "host/plugin/Answer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <set>
 #include <sstream>
@@ -10,7 +11,6 @@
 
 #include "host/drive/NestingLimit.h"
 #include "host/error/HostError.h"
-#include "provider/fwprovider.h"
 
 namespace fwhost {
 namespace {
@@ -42,28 +42,6 @@ std::vector<std::string> splitPackages(const std::string& joined, const std::str
   return packages;
 }
 
-struct VerdictRow {
-  uint32_t status;
-  Verdict verdict;
-  const char* name;
-  const char* words;
-};
-
-const VerdictRow kVerdicts[] = {
-    {FWPROVIDER_VERDICT_CURRENT, Verdict::current, "current", "no update offered"},
-    {FWPROVIDER_VERDICT_UPDATE_AVAILABLE, Verdict::updateAvailable, "update-available",
-     "update available"},
-    {FWPROVIDER_VERDICT_CONTACT_SUPPORT, Verdict::contactSupport, "contact-support",
-     "contact support"},
-};
-
-const VerdictRow& row(Verdict verdict) {
-  for (const VerdictRow& each : kVerdicts) {
-    if (each.verdict == verdict) return each;
-  }
-  return kVerdicts[0];
-}
-
 }  // namespace
 
 std::vector<AnswerProperty> readAnswer(const std::string& document, const std::string& origin) {
@@ -93,16 +71,12 @@ std::vector<AnswerProperty> readAnswer(const std::string& document, const std::s
 MappingAnswer readMappingAnswer(const std::string& document, const std::string& origin) {
   const auto properties = readAnswer(document, origin);
   const std::string status = valueOf(properties, "Status", origin);
-  const VerdictRow* verdict = nullptr;
-  for (const VerdictRow& each : kVerdicts) {
-    if (status == std::to_string(each.status)) verdict = &each;
-  }
-  if (verdict == nullptr) {
-    throw HostError::inconsistentAnswer(origin, "Status \"" + status + "\" is no verdict");
-  }
   MappingAnswer answer;
-  answer.status = verdict->status;
-  answer.verdict = verdict->verdict;
+  const bool known = status.size() == 2 && std::all_of(status.begin(), status.end(), ::isdigit) &&
+                     verdictOfStatus(static_cast<uint32_t>(std::stoul(status)), answer.verdict);
+  if (!known)
+    throw HostError::inconsistentAnswer(origin, "Status \"" + status + "\" is no verdict");
+  answer.status = statusOf(answer.verdict);
   answer.source = valueOf(properties, "Source", origin);
   answer.destination = valueOf(properties, "Destination", origin);
   answer.packages = splitPackages(valueOf(properties, "Package", origin), origin);
@@ -121,18 +95,6 @@ bool isPackageName(const std::string& name) {
   };
   return !name.empty() && name.size() <= kMaxName && name.back() != '.' && name.back() != ' ' &&
          std::none_of(name.begin(), name.end(), refused);
-}
-
-const char* verdictWords(Verdict verdict) { return row(verdict).words; }
-
-const char* verdictName(Verdict verdict) { return row(verdict).name; }
-
-nlohmann::ordered_json toJson(const MappingAnswer& answer) {
-  return {{"status", answer.status},
-          {"verdict", verdictName(answer.verdict)},
-          {"source", answer.source},
-          {"destination", answer.destination},
-          {"packages", answer.packages}};
 }
 
 }  // namespace fwhost

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/drive/DriveInput.h"
+#include "host/error/Warning.h"
 #include "host/plugin/Answer.h"
 #include "host/plugin/Plugin.h"
 
@@ -15,17 +16,16 @@ namespace fwhost {
 
 struct MappedDrive {
   MappingAnswer answer;
-  std::string document;               // the plug-in's answer, unchanged
-  std::string origin;                 // where the description came from
-  std::vector<std::string> warnings;  // about the description, already shown on stderr
+  std::string document;                               // the plug-in's answer, unchanged
+  std::string origin;                                 // where the description came from
   std::map<std::string, std::string> ruleAttributes;  // as DescriptionCheck has them
   std::vector<std::string> repeatedRuleKeys;          // as DescriptionCheck has them
 };
 
-// Checks the description, warns on stderr and asks the plug-in; HostError as refuseOversized
-// and Plugin::mapping say, with the XML parser's reason and line when the plug-in refused an
-// unreadable text.
-MappedDrive mapDrive(const Plugin& plugin, const DriveText& drive);
+// Checks the description, adds what it warns of to warnings (also when the mapping then fails)
+// and asks the plug-in; HostError as refuseOversized and Plugin::mapping say, with the XML
+// parser's reason and line when the plug-in refused an unreadable text.
+MappedDrive mapDrive(const Plugin& plugin, const DriveText& drive, Warnings& warnings);
 
 }  // namespace fwhost
 
