@@ -7,7 +7,8 @@
  *   huge...      asks for a 4 GiB buffer
  *   short...     one byte fewer than it announced, with code 0
  *   changing...  other bytes at each call
- *   pause...     first waits for a byte from the FIFO that FWHOST_STUB_PAUSE names */
+ *   pause...     first waits for a byte from the FIFO that FWHOST_STUB_PAUSE names
+ * FWHOST_STUB_VERSION, when set, is its configuration's Version, which it also logs. */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -30,6 +31,14 @@ FWPROVIDER_API uint32_t FWPROVIDER_CALL GetFirmwareConfigurationAttributes(const
                                                                            uint32_t* bufferLength) {
   static const char odd[] = "not a document";
   static const char configuration[] = "<Object><Property name=\"Version\" value=\"9.9\"/></Object>";
+  const char* version = getenv("FWHOST_STUB_VERSION");
+  if (version != NULL) {
+    char document[512];
+    printf("log: %s\n", version);
+    snprintf(document, sizeof document,
+             "<Object><Property name=\"Version\" value=\"%s\"/></Object>", version);
+    return answer(document, (uint32_t)strlen(document) + 1, buffer, bufferLength);
+  }
   if (getenv("FWHOST_STUB") == NULL) return answer(odd, sizeof odd, buffer, bufferLength);
   return answer(configuration, sizeof configuration, buffer, bufferLength);
 }
