@@ -31,7 +31,7 @@ fail() { echo "installed fwhost: $*" >&2; exit 1; }
 
 plugin=$(dpkg -L fwhost | grep '/libfwprovider\.so$')
 fwhost info
-fwhost info --json | grep -q "\"plugin\": \"$plugin\"" || fail "info loads no $plugin"
+fwhost info --json | grep -q "\"path\": \"$plugin\"" || fail "info loads no $plugin"
 [ "$(sha256sum "$plugin" | cut -d ' ' -f 1)" = "$2" ] || fail "$plugin is not the plug-in built"
 fwhost map /usr/share/doc/fwhost/examples/update-available.xml
 fwhost map --json /usr/share/doc/fwhost/examples/update-available.xml | grep -q '"status": 65' ||
@@ -72,7 +72,7 @@ export WINEPREFIX=${WINEPREFIX:-${FWPROVIDER_CACHE:-$HOME/.cache/fwprovider}/win
 info=$(cd "$folder" && wine fwhost.exe info --json </dev/null)
 echo "$info"
 dll_sha256=$(sha256sum "$folder/fwprovider.dll" | cut -d ' ' -f 1)
-grep -q "\"plugin\": \".*${folder##*/}\\\\\\\\fwprovider.dll\"" <<<"$info" &&
+grep -q "\"path\": \".*${folder##*/}\\\\\\\\fwprovider.dll\"" <<<"$info" &&
   grep -q "\"sha256\": \"$dll_sha256\"" <<<"$info" ||
   { echo "$zip: the unpacked fwhost.exe did not load the DLL beside it" >&2; exit 1; }
 echo "$zip: unpacked, its SHA256SUMS hold, its fwhost.exe loads the DLL beside it"

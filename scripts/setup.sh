@@ -10,6 +10,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev libssl-dev
   locales
   git help2man dpkg-dev file strip-nondeterminism clang-format
+  python3  # the guest test reads fwhost's JSON with it
   devscripts  # hardening-check, which the tests read the built files' protections with
   "$@"
 )

@@ -94,12 +94,14 @@ fi
 status() { sed -n "s/^<<<$1 exit //p" "$log"; }
 output() { awk -v run="<<<$1 exit " 'index($0, run) == 1 { on = 1; next } /^<<<stderr$/ { on = 0 } on' "$log"; }
 drives() {
-  output "$1" | awk '
-    /^  \{/ { split("", field) }
-    /^    "[a-z]+": "/ { value = substr($0, index($0, "\": \"") + 4); sub(/",?$/, "", value)
-                         field[substr($1, 2, length($1) - 3)] = value }
-    /^  \}/ { print field["device"] "|" field["source"] "|" field["identity"] "|" field["model"] "|" \
-                field["serial"] "|" field["firmware"] field["error"] }'
+  output "$1" | /usr/bin/python3 -c '
+import json, sys
+for row in json.load(sys.stdin)["drives"]:
+    drive = row["drive"] or {"model": "", "serial": "", "firmware": ""}
+    error = row["error"]["message"] if row["error"] else ""
+    identity = "truncated" if row["truncation"] else "whole"
+    print("|".join([row["device"], row["read_from"], identity, drive["model"], drive["serial"],
+                    drive["firmware"] + error]))'
 }
 failures=0
 fail() {
