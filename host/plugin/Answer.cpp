@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <set>
+#include <map>
 #include <sstream>
 
 #include <boost/property_tree/ptree.hpp>
@@ -26,20 +26,49 @@ std::string valueOf(const std::vector<AnswerProperty>& properties, const std::st
   return found->value;
 }
 
-// Each package becomes a file of that name and a line of SHA256SUMS, and is fetched once.
+std::string asciiUpper(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+// Each package becomes a file of that name and a line of SHA256SUMS, and is fetched once. Two
+// names that differ in letter case alone are one file on Windows and on FAT and exFAT sticks.
 std::vector<std::string> splitPackages(const std::string& joined, const std::string& origin) {
   std::vector<std::string> packages;
   if (joined.empty()) return packages;
   std::istringstream stream(joined);
-  std::set<std::string> seen;
+  std::map<std::string, std::string> seen;  // by the name in upper case
   for (std::string name; std::getline(stream, name, '~');) {
     if (!isPackageName(name))
       throw HostError::inconsistentAnswer(origin, "package \"" + name + "\" cannot be a file name");
-    if (!seen.insert(name).second)
+    const auto [first, added] = seen.emplace(asciiUpper(name), name);
+    if (!added && first->second == name)
       throw HostError::inconsistentAnswer(origin, "names package " + name + " twice");
+    if (!added) {
+      throw HostError::inconsistentAnswer(
+          origin, "names packages " + first->second + " and " + name +
+                      ", one file where letter case does not count (Windows, FAT, exFAT)");
+    }
     packages.push_back(name);
   }
   return packages;
+}
+
+// Windows opens a device, not a file, for these names in any letter case and with any
+// extension.
+bool isDeviceName(const std::string& name) {
+  std::string base = asciiUpper(name.substr(0, name.find('.')));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (const char* device : {"CON", "PRN", "AUX", "NUL"}) {
+    if (base == device) return true;
+  }
+  if (base.rfind("COM", 0) != 0 && base.rfind("LPT", 0) != 0) return false;
+  const std::string number = base.substr(3);
+  // Digits 1-9, and the superscripts one, two and three that Windows counts as digits too.
+  return (number.size() == 1 && number[0] >= '1' && number[0] <= '9') || number == "\xc2\xb9" ||
+         number == "\xc2\xb2" || number == "\xc2\xb3";
 }
 
 }  // namespace
@@ -94,7 +123,7 @@ bool isPackageName(const std::string& name) {
     return c < 0x20 || c == 0x7f || std::strchr("/\\:*?\"<>|", c) != nullptr;
   };
   return !name.empty() && name.size() <= kMaxName && name.back() != '.' && name.back() != ' ' &&
-         std::none_of(name.begin(), name.end(), refused);
+         std::none_of(name.begin(), name.end(), refused) && !isDeviceName(name);
 }
 
 }  // namespace fwhost
