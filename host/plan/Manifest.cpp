@@ -105,6 +105,30 @@ ListedFile listedFile(const Json& entry, size_t i, const std::string& path) {
   return {name, file, entry["size"], entry["sha256"]};
 }
 
+// The document, refused when it is no JSON (trailing data too) or repeats a key in any object:
+// the parser would keep one of its values, another reader the other.
+Json strictlyParsed(const std::string& text, const std::string& path) {
+  std::vector<std::set<std::string>> keys;  // of each object open at the point parsed
+  std::string repeated;
+  const Json::parser_callback_t noteKeys = [&](int, Json::parse_event_t event, Json& parsed) {
+    if (event == Json::parse_event_t::object_start) keys.emplace_back();
+    if (event == Json::parse_event_t::object_end) keys.pop_back();
+    if (event == Json::parse_event_t::key &&
+        !keys.back().insert(parsed.get<std::string>()).second && repeated.empty()) {
+      repeated = parsed.get<std::string>();
+    }
+    return true;
+  };
+  Json document;
+  try {
+    document = Json::parse(text, noteKeys);
+  } catch (const Json::parse_error& error) {
+    throw HostError::mismatch(path, std::string("not JSON: ") + error.what());
+  }
+  if (!repeated.empty()) throw HostError::mismatch(path, "gives \"" + repeated + "\" twice");
+  return document;
+}
+
 }  // namespace
 
 Json manifestHead(const PluginFile& plugin, const MappedDrive& mapped) {
@@ -149,7 +173,7 @@ bool sameManifest(const std::string& existing, const std::string& planned) {
 }
 
 std::vector<ListedFile> readManifest(const std::string& text, const std::string& path) {
-  const Json manifest = Json::parse(text, nullptr, false);
+  const Json manifest = strictlyParsed(text, path);
   if (!manifest.is_object()) throw HostError::mismatch(path, "not a plan's manifest");
   if (manifest.contains("schema_version") && manifest["schema_version"] != kSchemaVersion) {
     throw HostError::mismatch(path, "schema_version " + manifest["schema_version"].dump() +

@@ -733,6 +733,14 @@ TEST_F(FwhostTest, PlanWritesPackagesSumsAndAManifestThatVerifyKeepingWhatIsInPl
     spit(out / "manifest.json", edited.dump());
     expect(verify, 3, edit.shown);
   }
+  // Read strictly: a reader that kept one of two values could be shown the other.
+  const std::pair<std::string, std::string> texts[] = {
+      {"{\"schema_version\": 1, " + written.substr(1), "gives \"schema_version\" twice"},
+      {written + "x", "not JSON: "}};
+  for (const auto& [text, shown] : texts) {
+    spit(out / "manifest.json", text);
+    expect(verify, 3, shown);
+  }
   spit(out / "manifest.json", written);
   spit(first, std::string(original.rbegin(), original.rend()));
   expect(verify, 3, binOf(kPackages[0]) + ": sha256");
