@@ -12,6 +12,7 @@
 
 #include "host/drive/DriveDescription.h"
 #include "host/drive/NestingLimit.h"
+#include "host/drive/RepeatedAttribute.h"
 
 namespace fwhost {
 namespace {
@@ -148,8 +149,14 @@ void readRuleAttributes(const std::vector<PropertyRecord>& kept, DescriptionChec
       check.warnings.push_back(
           {"missing-attribute", "",
            "no " + std::string(ruleKey) + " attribute, which the update rules read"});
-    } else {
-      check.ruleAttributes[ruleKey] = found->value;
+      continue;
+    }
+    check.ruleAttributes[ruleKey] = found->value;
+    // The rules read a value's bytes as text, which is the text given only for these types.
+    if (found->type != "string" && found->type != "vectorOfStrings" && check.twoReadings.empty()) {
+      check.twoReadings = found->key + " is of type " + found->type +
+                          ", whose value the update rules read as bytes, not as the text \"" +
+                          found->value + "\"";
     }
   }
 }
@@ -169,6 +176,8 @@ DescriptionCheck checkDescription(const std::string& xml) {
     check.unreadable = "line " + std::to_string(error.line()) + ": " + error.message();
     return check;
   }
+  const std::string repeated = repeatedAttribute(std::string(text));
+  if (!repeated.empty()) check.twoReadings = repeated + ", which is not well-formed XML";
   std::vector<PropertyRecord> keptRecords;
   for (PropertyRecord& record : readProperties(document, check.warnings)) {
     if (kept(record, check.warnings)) keptRecords.push_back(std::move(record));

@@ -14,6 +14,10 @@ namespace fwhost {
 struct DescriptionCheck {
   Warnings warnings;       // without a subject: the caller knows the description's name
   std::string unreadable;  // "line N: the parser's reason" when the text is not XML, else empty
+  // Why fwhost and the plug-in could read the text as two different drives (an attribute
+  // repeated in one element; a rule key of a type the rules read as bytes); empty when they
+  // cannot.
+  std::string twoReadings;
   // Each attribute the rules read that the description gives, under the rules' spelling of its
   // key, with its value as described.
   std::map<std::string, std::string> ruleAttributes;

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "host/drive/DescriptionCheck.h"
+#include "host/error/HostError.h"
 
 namespace fwhost {
 
@@ -12,6 +13,10 @@ MappedDrive mapDrive(const Plugin& plugin, const DriveText& drive, Warnings& war
   for (Warning warning : check.warnings) {
     warning.subject = drive.origin;
     warnings.push_back(std::move(warning));
+  }
+  if (!check.twoReadings.empty()) {
+    throw HostError::invalidInput(
+        drive.origin, check.twoReadings + "; fwhost and the plug-in could read it as two drives");
   }
   // The plug-in names no reason for refusing unreadable XML, so the parser's goes with its 36.
   const std::string origin = check.unreadable.empty()

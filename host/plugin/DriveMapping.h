@@ -23,8 +23,9 @@ struct MappedDrive {
 };
 
 // Checks the description, adds what it warns of to warnings (also when the mapping then fails)
-// and asks the plug-in; HostError as refuseOversized and Plugin::mapping say, with the XML
-// parser's reason and line when the plug-in refused an unreadable text.
+// and asks the plug-in; HostError: invalidInput, before the plug-in is asked, when fwhost and the
+// plug-in could read the description as two drives; as refuseOversized and Plugin::mapping say,
+// with the XML parser's reason and line when the plug-in refused an unreadable text.
 MappedDrive mapDrive(const Plugin& plugin, const DriveText& drive, Warnings& warnings);
 
 }  // namespace fwhost
