@@ -11,6 +11,7 @@ packages=(
   locales
   git help2man dpkg-dev file strip-nondeterminism clang-format
   devscripts  # hardening-check, which the tests read the built files' protections with
+  python3-jsonschema  # checks the JSON documents fwhost prints and writes against host/schema
   "$@"
 )
 
