@@ -12,6 +12,7 @@ packages=(
   git help2man dpkg-dev file strip-nondeterminism clang-format
   python3  # the guest test reads fwhost's JSON with it
   devscripts  # hardening-check, which the tests read the built files' protections with
+  python3-jsonschema  # checks the JSON documents fwhost prints and writes against host/schema
   "$@"
 )
 
