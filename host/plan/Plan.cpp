@@ -30,6 +30,15 @@ Plan makePlan(const Plugin& plugin, const MappedDrive& mapped, PlanPlace place) 
             {},
             0,
             manifestHead(pluginFile(plugin), mapped)};
+  // A manifest is UTF-8: a text that is not could be recorded only as other text than the
+  // plug-in read.
+  try {
+    static_cast<void>(plan.manifest.dump());
+  } catch (const nlohmann::ordered_json::type_error&) {
+    throw HostError::invalidInput(mapped.origin,
+                                  "gives text that is not UTF-8, which a plan's manifest cannot "
+                                  "record as the plug-in read it");
+  }
   for (const std::string& name : mapped.answer.packages) {
     const uint32_t size = plugin.imageSize(name);
     if (size == 0) {

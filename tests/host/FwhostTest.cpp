@@ -241,6 +241,9 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
   spit(dir_ / "deep.xml", deep);
   spit(dir_ / "many.xml", many + "</Object>");
   spit(dir_ / "zero.xml", std::string("\0<Object/>", 10));  // nul.xml is a device on Windows
+  std::string latin1 = drive;
+  latin1.replace(latin1.find("QM24A0001"), 9, "QM24\xff");
+  spit(dir_ / "latin1.xml", latin1);
   spit(dir_ / "twice.xml", drive.substr(0, drive.rfind("</Object>")) +
                                "<Property category=\"attribute\" name=\"firmware\" "
                                "type=\"string\" value=\"REV1\"/></Object>");
@@ -337,6 +340,7 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
     {{"map", "surrogate.xml"}, 2, "surrogate.xml: not valid UTF-16LE text"},
     {{"map", "many.xml"}, 2, "holds 1001 elements, more than the 1000"},
     {{"plan", "twice.xml", "-o", "out/plan"}, 2, "twice.xml: Firmware is given more than once"},
+    {{"plan", "latin1.xml", "-o", "out/plan"}, 2, "latin1.xml: gives text that is not UTF-8"},
     {{"plan", example("update-available"), "-o", ".", "--dry-run"}, 2, "is no part of this plan"},
     // A plug-in that answers hostile things: each is an inconsistent answer.
     {{"--plugin", stub, "map", "--set", "A=1"}, 3, "names package A twice", ".out", update("A~A")},
