@@ -241,6 +241,10 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
   spit(dir_ / "deep.xml", deep);
   spit(dir_ / "many.xml", many + "</Object>");
   spit(dir_ / "zero.xml", std::string("\0<Object/>", 10));  // nul.xml is a device on Windows
+  // Two values of one attribute: fwhost's reader took the first, the plug-in's the last.
+  std::string twoValues = drive;
+  twoValues.replace(twoValues.find("value=\"HPS0\""), 12, "value=\"HPS0\"\n value=\"REV1\"");
+  spit(dir_ / "two-values.xml", twoValues);
   std::string latin1 = drive;
   latin1.replace(latin1.find("QM24A0001"), 9, "QM24\xff");
   spit(dir_ / "latin1.xml", latin1);
@@ -341,6 +345,10 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
     {{"map", "many.xml"}, 2, "holds 1001 elements, more than the 1000"},
     {{"plan", "twice.xml", "-o", "out/plan"}, 2, "twice.xml: Firmware is given more than once"},
     {{"plan", "latin1.xml", "-o", "out/plan"}, 2, "latin1.xml: gives text that is not UTF-8"},
+    {{"map", "two-values.xml", "--json"},
+     2,
+     "two-values.xml: line 11: element Property gives attribute value twice, which is not"},
+    {{"map", "--set", "Firmware:uint64=5"}, 2, "Firmware is of type uint64, whose value the"},
     {{"plan", example("update-available"), "-o", ".", "--dry-run"}, 2, "is no part of this plan"},
     // A plug-in that answers hostile things: each is an inconsistent answer.
     {{"--plugin", stub, "map", "--set", "A=1"}, 3, "names package A twice", ".out", update("A~A")},
