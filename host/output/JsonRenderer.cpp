@@ -115,7 +115,6 @@ void JsonRenderer::render(const Result& result, const Warnings& warnings) {
 
 void JsonRenderer::renderFailure(const HostError& error, const std::string& message,
                                  const std::string& command, const Warnings& warnings) {
-  printError(message);
   const Json failure = {
       {"code", errorCode(error.kind())}, {"exit_code", error.exitCode()}, {"message", message}};
   printDocument(command, {{"error", failure}}, warnings);

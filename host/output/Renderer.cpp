@@ -55,7 +55,9 @@ void Renderer::answer(const Result& result, const Warnings& warnings) {
 void Renderer::failure(const HostError& error, const std::string& hint, const std::string& command,
                        const Warnings& warnings) {
   showWarnings(warnings);
-  renderFailure(error, error.what() + hint, command, warnings);
+  const std::string message = error.what() + hint;
+  printError(message);
+  renderFailure(error, message, command, warnings);
   std::cout.flush();
 }
 

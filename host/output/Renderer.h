@@ -37,6 +37,7 @@ class Renderer {
 
  private:
   virtual void render(const Result& result, const Warnings& warnings) = 0;
+  // What the mode adds to the line on stderr that says how the command failed.
   virtual void renderFailure(const HostError& error, const std::string& message,
                              const std::string& command, const Warnings& warnings) = 0;
 };

@@ -135,10 +135,8 @@ void TextRenderer::render(const Result& result, const Warnings&) {
   writeOutput(std::visit(TextOf{}, result));
 }
 
-void TextRenderer::renderFailure(const HostError&, const std::string& message, const std::string&,
-                                 const Warnings&) {
-  printError(message);
-}
+void TextRenderer::renderFailure(const HostError&, const std::string&, const std::string&,
+                                 const Warnings&) {}
 
 void RawRenderer::render(const Result& result, const Warnings& warnings) {
   if (const auto* map = std::get_if<MapResult>(&result)) {
