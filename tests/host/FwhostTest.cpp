@@ -226,21 +226,11 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
   const std::string stub = hostPath(STUB_HOSTILE_PLUGIN);
   spit(dir_ / "malformed.json", "[{]");
   spit(dir_ / "afile", "");
-  spit(dir_ / "skipped.xml",
-       "<Object><Property name=\"Product\" type=\"string\" value=\"Quarry Meadow\"/>"
-       "<Property category=\"attribute\" name=\"OEM\" type=\"text\" value=\"HP\"/></Object>");
-  // Input that is not what it seems: too deep, too many elements, NUL, UTF-16, a key twice.
+  // Input that is not what it seems: UTF-16, a key twice.
   const std::string drive = slurp(example("update-available"));
   std::string utf16 = "\xff\xfe";
   for (const char c : drive) utf16 += {c, '\0'};
   spit(dir_ / "utf16.xml", utf16);
-  spit(dir_ / "surrogate.xml", utf16 + std::string("\0\xd8", 2));  // a lone surrogate
-  std::string deep, many = "<Object>";
-  for (int i = 0; i < 100000; ++i) deep += "<a>";
-  for (int i = 0; i < 1000; ++i) many += "<a/>";
-  spit(dir_ / "deep.xml", deep);
-  spit(dir_ / "many.xml", many + "</Object>");
-  spit(dir_ / "zero.xml", std::string("\0<Object/>", 10));  // nul.xml is a device on Windows
   spit(dir_ / "twice.xml", drive.substr(0, drive.rfind("</Object>")) +
                                "<Property category=\"attribute\" name=\"firmware\" "
                                "type=\"string\" value=\"REV1\"/></Object>");
@@ -298,13 +288,8 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
     {{"map", example("contact-support"), "--json"},
      0,
      "\"status\": 68,\n    \"verdict\": \"contact-support\""},
-    // Slips in a description that the plug-in passes over.
-    {{"map", "skipped.xml"}, 0, "Product is skipped by the plug-in: its category is \"\""},
-    {{"map", "skipped.xml"}, 0, "OEM is skipped by the plug-in: it reads no type \"text\""},
-    {{"map", "--set", "Firmware=HPS0 "}, 0, "the value \"HPS0 \" has white space at its end"},
-    {{"map", "--set", "Firmwre=HPS0", "--json"}, 0, "Firmwre: did you mean Firmware?"},
+    // A slip in a description that the plug-in passes over, told on stderr, terminal-safe.
     {{"map", "--set", "Firmwar\x07=HPS0"}, 0, "warning: --set drive: Firmwar\\x07: did you"},
-    {{"map", "--set", "firmware=HPS0", "--json"}, 0, "no ConfigID attribute, which the update"},
     {{"plan", example("current"), "-o", "out/plan"}, 0, "^nothing written: no update offered"},
     {{"plan", example("contact-support-update-match"), "-o", "out/plan", "--json"},
      0,
@@ -330,12 +315,7 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
     {{"--plugin", stub, "map", example("update-available")}, 3, "kept asking for a larger buffer"},
     // Input that is not what it seems.
     {{"map", "utf16.xml"}, 0, "^update available (status 65)\n"},
-    {{"map", "twice.xml"}, 0, "Firmware is given 2 times (letter case aside)"},
-    {{"map", "deep.xml", "--json"}, 3, "deep.xml (not XML: elements nested deeper than 256"},
     {{"map", "afile"}, 3, "afile (not XML: line 1: no element)"},
-    {{"map", "zero.xml"}, 3, "(not XML: line 1: a NUL byte before any element)"},
-    {{"map", "surrogate.xml"}, 2, "surrogate.xml: not valid UTF-16LE text"},
-    {{"map", "many.xml"}, 2, "holds 1001 elements, more than the 1000"},
     {{"plan", "twice.xml", "-o", "out/plan"}, 2, "twice.xml: Firmware is given more than once"},
     {{"plan", example("update-available"), "-o", ".", "--dry-run"}, 2, "is no part of this plan"},
     // A plug-in that answers hostile things: each is an inconsistent answer, its culprit
@@ -366,8 +346,6 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
     {{}, 1, "subcommand"},
     {{"map"}, 1, "--set settings (see fwhost map --help)"},
     {{"map", "a.xml", "--json", "--xml"}, 1, "excludes"},
-    {{"describe", "--set", "A"}, 1, "--set A:"},
-    {{"describe", "--set", "A:float=1", "--json"}, 1, "unknown type float"},
     {{"plan", "a.xml"}, 1, "--output"},
     {{"scan", "--set", "SerialNumber=x"}, 1, "--set SerialNumber: scan reads it"},
     {{"scan", "--attributes", "malformed.json"},
@@ -420,7 +398,6 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
     // Windows has no device that is always full.
     {{"map", example("current")}, 2, "standard output: cannot write: ", "/dev/full"},
     {{"fetch", FWPROVIDER_IMAGE_1, "-o", "fifo"}, 2, "fifo: is a FIFO"},
-    {{"map", "/dev/full"}, 2, "/dev/full: larger than 1048576 bytes"},
     {{"--plugin", "fifo", "info"}, 2, "fifo: not a regular file"},
     {{"plan", "--help"}, 2, "standard output: cannot write: ", "/dev/full"},
     {{"verify", "planlink"}, 2, "planlink: is a symbolic link, not a folder"},
