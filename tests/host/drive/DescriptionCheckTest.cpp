@@ -1,6 +1,7 @@
 // A drive description as fwhost reads, builds and checks it before the plug-in sees it.
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 // The plug-in's mapping answer as fwhost reads it back: whatever the plug-in hands over is
 // checked before anything is named, fetched or written after it.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
