@@ -226,21 +226,11 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
   const std::string stub = hostPath(STUB_HOSTILE_PLUGIN);
   spit(dir_ / "malformed.json", "[{]");
   spit(dir_ / "afile", "");
-  spit(dir_ / "skipped.xml",
-       "<Object><Property name=\"Product\" type=\"string\" value=\"Quarry Meadow\"/>"
-       "<Property category=\"attribute\" name=\"OEM\" type=\"text\" value=\"HP\"/></Object>");
-  // Input that is not what it seems: too deep, too many elements, NUL, UTF-16, a key twice.
+  // Input that is not what it seems: UTF-16, a key twice.
   const std::string drive = slurp(example("update-available"));
   std::string utf16 = "\xff\xfe";
   for (const char c : drive) utf16 += {c, '\0'};
   spit(dir_ / "utf16.xml", utf16);
-  spit(dir_ / "surrogate.xml", utf16 + std::string("\0\xd8", 2));  // a lone surrogate
-  std::string deep, many = "<Object>";
-  for (int i = 0; i < 100000; ++i) deep += "<a>";
-  for (int i = 0; i < 1000; ++i) many += "<a/>";
-  spit(dir_ / "deep.xml", deep);
-  spit(dir_ / "many.xml", many + "</Object>");
-  spit(dir_ / "zero.xml", std::string("\0<Object/>", 10));  // nul.xml is a device on Windows
   // Two values of one attribute: fwhost's reader took the first, the plug-in's the last.
   std::string twoValues = drive;
   twoValues.replace(twoValues.find("value=\"HPS0\""), 12, "value=\"HPS0\"\n value=\"REV1\"");
@@ -305,13 +295,8 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
     {{"map", example("contact-support"), "--json"},
      0,
      "\"status\": 68,\n    \"verdict\": \"contact-support\""},
-    // Slips in a description that the plug-in passes over.
-    {{"map", "skipped.xml"}, 0, "Product is skipped by the plug-in: its category is \"\""},
-    {{"map", "skipped.xml"}, 0, "OEM is skipped by the plug-in: it reads no type \"text\""},
-    {{"map", "--set", "Firmware=HPS0 "}, 0, "the value \"HPS0 \" has white space at its end"},
-    {{"map", "--set", "Firmwre=HPS0", "--json"}, 0, "Firmwre: did you mean Firmware?"},
+    // A slip in a description that the plug-in passes over, told on stderr, terminal-safe.
     {{"map", "--set", "Firmwar\x07=HPS0"}, 0, "warning: --set drive: Firmwar\\x07: did you"},
-    {{"map", "--set", "firmware=HPS0", "--json"}, 0, "no ConfigID attribute, which the update"},
     {{"plan", example("current"), "-o", "out/plan"}, 0, "^nothing written: no update offered"},
     {{"plan", example("contact-support-update-match"), "-o", "out/plan", "--json"},
      0,
@@ -337,12 +322,7 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
     {{"--plugin", stub, "map", example("update-available")}, 3, "kept asking for a larger buffer"},
     // Input that is not what it seems.
     {{"map", "utf16.xml"}, 0, "^update available (status 65)\n"},
-    {{"map", "twice.xml"}, 0, "Firmware is given 2 times (letter case aside)"},
-    {{"map", "deep.xml", "--json"}, 3, "deep.xml (not XML: elements nested deeper than 256"},
     {{"map", "afile"}, 3, "afile (not XML: line 1: no element)"},
-    {{"map", "zero.xml"}, 3, "(not XML: line 1: a NUL byte before any element)"},
-    {{"map", "surrogate.xml"}, 2, "surrogate.xml: not valid UTF-16LE text"},
-    {{"map", "many.xml"}, 2, "holds 1001 elements, more than the 1000"},
     {{"plan", "twice.xml", "-o", "out/plan"}, 2, "twice.xml: Firmware is given more than once"},
     {{"plan", "latin1.xml", "-o", "out/plan"}, 2, "latin1.xml: gives text that is not UTF-8"},
     {{"map", "two-values.xml", "--json"},
@@ -350,8 +330,8 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
      "two-values.xml: line 11: element Property gives attribute value twice, which is not"},
     {{"map", "--set", "Firmware:uint64=5"}, 2, "Firmware is of type uint64, whose value the"},
     {{"plan", example("update-available"), "-o", ".", "--dry-run"}, 2, "is no part of this plan"},
-    // A plug-in that answers hostile things: each is an inconsistent answer.
-    {{"--plugin", stub, "map", "--set", "A=1"}, 3, "names package A twice", ".out", update("A~A")},
+    // A plug-in that answers hostile things: each is an inconsistent answer, its culprit
+    // escaped in the line.
     {{"--plugin", stub, "map", "--set", "A=1"},
      3,
      "names packages Pkg and pKG, one file where letter case",
@@ -368,21 +348,6 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
      "package \"A\\x0aB\" cannot be a file name",
      ".out",
      update("A&#10;B")},
-    {{"--plugin", stub, "plan", "--set", "A=1", "-o", "out/plan", "--dry-run"},
-     3,
-     "cannot be a file name",
-     ".out",
-     update(std::string(252, 'n'))},
-    {{"--plugin", stub, "map", "--set", "A=1"},
-     3,
-     "gives Status twice",
-     ".out",
-     update("A", "<Property name=\"Status\" value=\"64\"/>")},
-    {{"--plugin", stub, "map", "--set", "A=1"},
-     3,
-     "an update without packages",
-     ".out",
-     update("")},
     {{"--plugin", stub, "map", "--set", "A=1"},
      3,
      "an answer text of 4294967295 bytes, more than the 1048576",
@@ -404,8 +369,6 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
     {{}, 1, "subcommand"},
     {{"map"}, 1, "--set settings (see fwhost map --help)"},
     {{"map", "a.xml", "--json", "--xml"}, 1, "excludes"},
-    {{"describe", "--set", "A"}, 1, "--set A:"},
-    {{"describe", "--set", "A:float=1", "--json"}, 1, "unknown type float"},
     {{"plan", "a.xml"}, 1, "--output"},
     {{"scan", "--set", "SerialNumber=x"}, 1, "--set SerialNumber: scan reads it"},
     {{"scan", "--attributes", "malformed.json"},
@@ -458,7 +421,6 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
     // Windows has no device that is always full.
     {{"map", example("current")}, 2, "standard output: cannot write: ", "/dev/full"},
     {{"fetch", FWPROVIDER_IMAGE_1, "-o", "fifo"}, 2, "fifo: is a FIFO"},
-    {{"map", "/dev/full"}, 2, "/dev/full: larger than 1048576 bytes"},
     {{"--plugin", "fifo", "info"}, 2, "fifo: not a regular file"},
     {{"plan", "--help"}, 2, "standard output: cannot write: ", "/dev/full"},
     {{"verify", "planlink"}, 2, "planlink: is a symbolic link, not a folder"},
@@ -719,40 +681,10 @@ TEST_F(FwhostTest, PlanWritesPackagesSumsAndAManifestThatVerifyKeepingWhatIsInPl
   // would not write is a mismatch naming what is wrong.
   const std::vector<std::string> verify{"verify", "out/plan"};
   expect(verify, 0, "complete plan, 3 packages");
-  json twice = json::parse(written)["package_files"][0];
-  twice["order"] = 2;
-  struct Edit {
-    const char* field;
-    json value;
-    std::string shown;
-  };
-  const Edit edits[] = {
-      {"/package_files/0/size", "1315840", "package_files/0/size is not a whole number"},
-      {"/package_files/0/size", 1315840.5, "package_files/0/size is not a whole number"},
-      {"/package_files/0/file", 5, "package_files/0/file is not text"},
-      {"/plugin", "x", "plugin is not an object"},
-      {"/package_files", "x", "package_files is not a list"},
-      {"/package_files/1/order", 3, "package_files/1 is not listed as plan lists a package"},
-      {"/mapping/verdict", "no-update-offered", "its verdict is no update"},
-      {"/package_files", json::array(), "lists no package"},
-      {"/package_files/1", twice, "lists " + binOf(kPackages[0]) + " twice"},
-      {"/mapping/packages/0", "other", "mapping/packages is not the list of package_files"},
-      {"/schema_version", 2, "schema_version 2 is not the 1 this fwhost reads"},
-  };
-  for (const Edit& edit : edits) {
-    json edited = json::parse(written);
-    edited[json::json_pointer(edit.field)] = edit.value;
-    spit(out / "manifest.json", edited.dump());
-    expect(verify, 3, edit.shown);
-  }
-  // Read strictly: a reader that kept one of two values could be shown the other.
-  const std::pair<std::string, std::string> texts[] = {
-      {"{\"schema_version\": 1, " + written.substr(1), "gives \"schema_version\" twice"},
-      {written + "x", "not JSON: "}};
-  for (const auto& [text, shown] : texts) {
-    spit(out / "manifest.json", text);
-    expect(verify, 3, shown);
-  }
+  json edited = json::parse(written);
+  edited["package_files"][1] = edited["package_files"][0];
+  spit(out / "manifest.json", edited.dump());
+  expect(verify, 3, "package_files/1 is not listed as plan lists a package");
   spit(out / "manifest.json", written);
   spit(first, std::string(original.rbegin(), original.rend()));
   expect(verify, 3, binOf(kPackages[0]) + ": sha256");
