@@ -11,7 +11,7 @@
 #include "host/error/HostError.h"
 #include "host/plan/Plan.h"
 #include "host/plan/Sha256.h"
-#include "host/plan/WriteDecision.h"
+#include "host/platform/Document.h"
 #include "host/platform/SafeWrite.h"
 #include "host/plugin/Answer.h"
 

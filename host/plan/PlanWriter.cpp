@@ -11,6 +11,7 @@
 #include "host/output/Output.h"
 #include "host/plan/Sha256.h"
 #include "host/plan/WriteDecision.h"
+#include "host/platform/Document.h"
 #include "host/platform/SafeWrite.h"
 
 namespace fwhost {
