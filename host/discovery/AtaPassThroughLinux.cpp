@@ -3,7 +3,6 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
@@ -12,6 +11,7 @@
 #include "host/discovery/AtaPassThrough.h"
 #include "host/discovery/SysfsTree.h"
 #include "host/error/HostError.h"
+#include "host/platform/SystemHandle.h"
 
 namespace fwhost {
 namespace {
@@ -83,21 +83,17 @@ AtaAnswer askIdentify(int fd, const std::string& node) {
 
 AtaAnswer identifyThroughPassThrough(const std::string& device) {
   const std::string node = "/dev/" + device;
-  const int fd = ::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) {
+  const SystemHandle file(::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+  if (!file.valid()) {
     const auto failure = unlessDenied(AtaAnswer::Failure::unreachable);
     return {{}, failure, node + ": cannot open: " + std::strerror(errno)};
   }
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
   try {
-    checkIsTheDevice(fd, device, node);
+    checkIsTheDevice(file.get(), device, node);
   } catch (const HostError& error) {
     return {{}, AtaAnswer::Failure::unreachable, error.what()};
   }
-  return askIdentify(fd, node);
+  return askIdentify(file.get(), node);
 }
 
 }  // namespace fwhost

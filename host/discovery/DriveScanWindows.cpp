@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstring>
-#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -15,14 +14,10 @@
 #include "host/discovery/IdentifyPages.h"
 #include "host/discovery/StorageQueries.h"
 #include "host/error/HostError.h"
+#include "host/platform/SystemHandle.h"
 
 namespace fwhost {
 namespace {
-
-struct HandleCloser {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using Handle = std::unique_ptr<void, HandleCloser>;
 
 constexpr int kMostDrives = 64;
 constexpr size_t kIdentifySize = 4096;
@@ -68,11 +63,10 @@ std::string nvmeIdentifyQuery() {
 // IDENTIFY DEVICE through the ATA pass-through, which takes a handle open for reading and
 // writing: administrators only. Nothing when it is refused.
 std::optional<std::string> ataIdentify(const std::wstring& path) {
-  HANDLE opened =
-      CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                  nullptr, OPEN_EXISTING, 0, nullptr);
-  if (opened == INVALID_HANDLE_VALUE) return std::nullopt;
-  const Handle drive(opened);
+  const SystemHandle drive(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                       0, nullptr));
+  if (!drive.valid()) return std::nullopt;
   struct IdentifyRequest {
     ATA_PASS_THROUGH_EX header;
     unsigned char data[512];
@@ -149,10 +143,9 @@ std::vector<ScannedDrive> scanDrives(const ScanRequest&) {
   for (int number = 0; number < kMostDrives; ++number) {
     const std::string name = "PhysicalDrive" + std::to_string(number);
     const std::wstring path = L"\\\\.\\PhysicalDrive" + std::to_wstring(number);
-    HANDLE opened = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    if (opened == INVALID_HANDLE_VALUE) break;
-    const Handle drive(opened);
+    const SystemHandle drive(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                         nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!drive.valid()) break;
     auto scanned = identify(drive.get(), path, name);
     if (!scanned) continue;
     if (scanned->error.empty() && scanned->truncation.empty())

@@ -8,15 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "host/platform/SystemHandle.h"
+
 namespace fwhost {
 
 class SysfsTree {
  public:
   // HostError (io) naming the root when it is no folder that can be opened.
   explicit SysfsTree(const std::filesystem::path& root);
-  ~SysfsTree();
-  SysfsTree(const SysfsTree&) = delete;
-  SysfsTree& operator=(const SysfsTree&) = delete;
 
   // The bytes of the file at the relative path, std::nullopt when there is none; HostError (io)
   // naming the file when its path leads outside the root or cannot be followed, or when it is
@@ -32,7 +31,7 @@ class SysfsTree {
 
  private:
   std::filesystem::path root_;
-  int root_descriptor_;
+  SystemHandle root_descriptor_;
 };
 
 }  // namespace fwhost

@@ -11,6 +11,7 @@
 
 #include "host/discovery/SysfsTree.h"
 #include "host/error/HostError.h"
+#include "host/platform/SystemHandle.h"
 
 namespace fwhost {
 namespace {
@@ -18,20 +19,14 @@ namespace {
 // Attributes hold a page at most; a larger file in a foreign tree is no attribute.
 constexpr size_t kLargest = 1 << 16;
 
-struct Descriptor {
-  int fd;
-  ~Descriptor() {
-    if (fd >= 0) ::close(fd);
-  }
-};
-
 // The kernel resolves the path, links and ".." included, and refuses any step out of the root
 // (EXDEV) and links of /proc that lead anywhere.
-int openBeneath(int root, const std::string& path, uint64_t flags) {
+SystemHandle openBeneath(const SystemHandle& root, const std::string& path, uint64_t flags) {
   open_how how{};
   how.flags = flags | O_CLOEXEC;
   how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
-  return static_cast<int>(::syscall(SYS_openat2, root, path.c_str(), &how, sizeof how));
+  return SystemHandle(
+      static_cast<int>(::syscall(SYS_openat2, root.get(), path.c_str(), &how, sizeof how)));
 }
 
 std::string reason(const char* what, int error) {
@@ -49,33 +44,32 @@ HostError openFailure(const std::string& file, const std::filesystem::path& root
 
 SysfsTree::SysfsTree(const std::filesystem::path& root)
     : root_(root), root_descriptor_(::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-  if (root_descriptor_ < 0)
+  if (!root_descriptor_.valid())
     throw HostError::io(root.string(), reason("no sysfs tree there", errno));
 }
-
-SysfsTree::~SysfsTree() { ::close(root_descriptor_); }
 
 std::string SysfsTree::name(const std::string& path) const { return (root_ / path).string(); }
 
 std::optional<std::string> SysfsTree::read(const std::string& path) const {
   // A path alone opens nothing, so a device node or FIFO is refused before it is opened.
-  const Descriptor found{openBeneath(root_descriptor_, path, O_PATH)};
-  if (found.fd < 0 && errno == ENOENT) return std::nullopt;
-  if (found.fd < 0) throw openFailure(name(path), root_, errno);
+  const SystemHandle found = openBeneath(root_descriptor_, path, O_PATH);
+  if (!found.valid() && errno == ENOENT) return std::nullopt;
+  if (!found.valid()) throw openFailure(name(path), root_, errno);
   struct stat seen {};
-  if (::fstat(found.fd, &seen) != 0) throw HostError::io(name(path), reason("cannot stat", errno));
+  if (::fstat(found.get(), &seen) != 0)
+    throw HostError::io(name(path), reason("cannot stat", errno));
   if (!S_ISREG(seen.st_mode)) throw HostError::io(name(path), "not a regular file");
-  const Descriptor file{openBeneath(root_descriptor_, path, O_RDONLY | O_NONBLOCK | O_NOCTTY)};
+  const SystemHandle file = openBeneath(root_descriptor_, path, O_RDONLY | O_NONBLOCK | O_NOCTTY);
   struct stat opened {};
-  if (file.fd < 0) throw openFailure(name(path), root_, errno);
-  if (::fstat(file.fd, &opened) != 0 || opened.st_dev != seen.st_dev ||
+  if (!file.valid()) throw openFailure(name(path), root_, errno);
+  if (::fstat(file.get(), &opened) != 0 || opened.st_dev != seen.st_dev ||
       opened.st_ino != seen.st_ino) {
     throw HostError::io(name(path), "replaced while it was opened");
   }
   std::string bytes;
   char block[4096];
   ssize_t got = 0;
-  while (bytes.size() <= kLargest && (got = ::read(file.fd, block, sizeof block)) > 0)
+  while (bytes.size() <= kLargest && (got = ::read(file.get(), block, sizeof block)) > 0)
     bytes.append(block, static_cast<size_t>(got));
   if (got < 0) throw HostError::io(name(path), reason("cannot read", errno));
   if (bytes.size() > kLargest) throw HostError::io(name(path), "larger than any attribute");
@@ -83,14 +77,12 @@ std::optional<std::string> SysfsTree::read(const std::string& path) const {
 }
 
 std::optional<std::vector<std::string>> SysfsTree::list(const std::string& path) const {
-  const int fd = openBeneath(root_descriptor_, path, O_RDONLY | O_DIRECTORY);
-  if (fd < 0 && errno == ENOENT) return std::nullopt;
-  if (fd < 0) throw openFailure(name(path), root_, errno);
-  const std::unique_ptr<DIR, int (*)(DIR*)> folder(::fdopendir(fd), ::closedir);
-  if (!folder) {
-    ::close(fd);
-    throw HostError::io(name(path), reason("cannot list", errno));
-  }
+  SystemHandle opened = openBeneath(root_descriptor_, path, O_RDONLY | O_DIRECTORY);
+  if (!opened.valid() && errno == ENOENT) return std::nullopt;
+  if (!opened.valid()) throw openFailure(name(path), root_, errno);
+  const std::unique_ptr<DIR, int (*)(DIR*)> folder(::fdopendir(opened.get()), ::closedir);
+  if (!folder) throw HostError::io(name(path), reason("cannot list", errno));
+  opened.release();  // the listing closes it
   std::vector<std::string> names;
   errno = 0;
   while (const dirent* entry = ::readdir(folder.get())) {

@@ -9,14 +9,10 @@
 #include <boost/property_tree/xml_parser.hpp>
 
 #include "host/error/HostError.h"
+#include "orv/core/ReadTypes.h"
 
 namespace fwhost {
 namespace {
-
-// The value types the plug-in reads.
-const char* const kTypes[] = {"string",          "boolean",     "uint8",      "sint16", "uint16",
-                              "sint32",          "uint32",      "sint64",     "uint64", "hexValue",
-                              "vectorOfStrings", "bytepointer", "list_uint64"};
 
 // "ModelNumber" reads "Model Number", "ConfigID" "Config ID", "TCGSupported" "TCG Supported".
 std::string displayName(const std::string& key) {
@@ -39,7 +35,9 @@ std::string displayName(const std::string& key) {
 }  // namespace
 
 bool isKnownType(const std::string& type) {
-  return std::find(std::begin(kTypes), std::end(kTypes), type) != std::end(kTypes);
+  using orv::core::kReadTypeNames;
+  return std::find(std::begin(kReadTypeNames), std::end(kReadTypeNames), type) !=
+         std::end(kReadTypeNames);
 }
 
 void DriveDescription::set(const std::string& key, const std::string& type,
@@ -64,7 +62,8 @@ void DriveDescription::set(const std::string& setting) {
   }
   if (!isKnownType(type)) {
     std::string known;
-    for (const char* each : kTypes) known += (known.empty() ? "" : ", ") + std::string(each);
+    for (const char* each : orv::core::kReadTypeNames)
+      known += (known.empty() ? "" : ", ") + std::string(each);
     throw HostError::usage("--set " + setting + ": unknown type " + type + " (one of " + known +
                            ")");
   }

@@ -1,47 +1,28 @@
 #include "host/drive/DriveInput.h"
 
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
 #include "host/drive/NestingLimit.h"
 #include "host/drive/TextEncoding.h"
 #include "host/error/HostError.h"
+#include "host/platform/Document.h"
 #include "host/platform/InputFile.h"
 #include "host/platform/SafeWrite.h"
 
 namespace fwhost {
-namespace {
-
-// Read in pieces up to one byte past the cap, so that an endless source (/dev/zero, a pipe
-// that never ends) costs no more than the cap.
-std::string readCapped(InputFile&& in, const std::string& origin) {
-  std::string text;
-  char chunk[65536];
-  while (text.size() <= kMaxDocumentBytes) {
-    const size_t got = in.read(chunk, std::min(sizeof chunk, kMaxDocumentBytes + 1 - text.size()));
-    if (got == 0) break;
-    text.append(chunk, got);
-  }
-  if (text.size() > kMaxDocumentBytes) throw documentTooLarge(origin);
-  return text;
-}
-
-}  // namespace
-
-HostError documentTooLarge(const std::string& origin) {
-  return HostError::invalidInput(origin, "larger than " + std::to_string(kMaxDocumentBytes) +
-                                             " bytes, the most fwhost reads of a document");
-}
-
 std::string readInput(const std::string& path) {
-  if (path == "-") return asUtf8(readCapped(InputFile(), "standard input"), "standard input");
+  if (path == "-") {
+    InputFile in;
+    return asUtf8(readDocument(in, "standard input"), "standard input");
+  }
   // Texts inside fwhost are UTF-8, which a narrow path on Windows is not.
   const std::filesystem::path native = std::filesystem::u8path(path);
   if (inspectPath(native).kind == PathKind::directory) {
     throw HostError::invalidInput(path, "is a directory, not a drive description");
   }
-  return asUtf8(readCapped(InputFile(native), path), path);
+  InputFile in(native);
+  return asUtf8(readDocument(in, path), path);
 }
 
 DriveDescription describe(const std::vector<std::string>& settings) {

@@ -1,5 +1,5 @@
 // Where map and plan take their drive description from: a file, standard input ("-") or
-// Key=Value settings; and the caps on every document fwhost reads.
+// Key=Value settings; and the cap on a description's elements.
 #ifndef FWHOST_DRIVE_DRIVEINPUT_H
 #define FWHOST_DRIVE_DRIVEINPUT_H
 
@@ -9,11 +9,10 @@
 
 #include "host/drive/DriveDescription.h"
 #include "host/error/HostError.h"
+#include "host/platform/Document.h"
 
 namespace fwhost {
 
-// The most fwhost reads of a document (a description, attribute rules, a manifest).
-constexpr size_t kMaxDocumentBytes = size_t{1} << 20;
 // The most elements a drive description may hold: the plug-in gives each attribute value a
 // memory page of its own.
 constexpr size_t kMaxDescriptionElements = 1000;
@@ -29,9 +28,6 @@ struct DriveText {
   std::string origin;
   std::string xml;
 };
-
-// HostError (invalidInput) naming origin and kMaxDocumentBytes.
-HostError documentTooLarge(const std::string& origin);
 
 // The whole file, or all of standard input for "-", as UTF-8 (asUtf8); HostError naming the
 // file: io when it cannot be read, invalidInput when it is a folder or larger than

@@ -3,12 +3,13 @@
 #ifndef FWHOST_DRIVE_NESTINGLIMIT_H
 #define FWHOST_DRIVE_NESTINGLIMIT_H
 
-#include <cstddef>
 #include <string_view>
+
+#include "orv/core/NestingDepth.h"
 
 namespace fwhost {
 
-constexpr size_t kMaxNestingDepth = 256;
+using orv::core::kMaxNestingDepth;
 
 // True when the elements of text nest no deeper than kMaxNestingDepth.
 bool withinNestingLimit(std::string_view text);

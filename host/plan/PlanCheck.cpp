@@ -9,7 +9,7 @@
 #include "host/plan/Manifest.h"
 #include "host/plan/Plan.h"
 #include "host/plan/Sha256.h"
-#include "host/plan/WriteDecision.h"
+#include "host/platform/Document.h"
 #include "host/platform/SafeWrite.h"
 
 namespace fwhost {

@@ -10,6 +10,7 @@
 #include "host/error/HostError.h"
 #include "host/plan/Sha256.h"
 #include "host/plan/WriteDecision.h"
+#include "host/platform/Document.h"
 #include "host/platform/SafeWrite.h"
 
 namespace fwhost {

@@ -1,6 +1,5 @@
 #include "host/plan/WriteDecision.h"
 
-#include "host/drive/DriveInput.h"
 #include "host/error/HostError.h"
 #include "host/platform/SystemError.h"
 
@@ -50,16 +49,6 @@ void checkFolder(const fs::path& folder) {
     throw HostError::io(folder.u8string(),
                         "cannot be made in " + existing.u8string() + ": " + lastSystemError());
   }
-}
-
-std::string readDocument(const Folder& folder, const std::string& name) {
-  std::string text;
-  folder.read(name, [&](std::string_view piece) {
-    if (text.size() + piece.size() > kMaxDocumentBytes)
-      throw documentTooLarge(folder.pathOf(name).u8string());
-    text += piece;
-  });
-  return text;
 }
 
 }  // namespace fwhost

@@ -26,10 +26,6 @@ WriteStep decideWrite(const Folder& folder, const std::string& name, std::string
 // refusedTarget when something else stands there, io when it cannot be written or made.
 void checkFolder(const std::filesystem::path& folder);
 
-// The text of the file name in folder; HostError naming it: invalidInput when it is larger
-// than kMaxDocumentBytes, io when it cannot be read.
-std::string readDocument(const Folder& folder, const std::string& name);
-
 }  // namespace fwhost
 
 #endif

@@ -5,9 +5,10 @@
 #define FWHOST_PLATFORM_INPUTFILE_H
 
 #include <cstddef>
-#include <cstdint>
 #include <filesystem>
 #include <string>
+
+#include "host/platform/SystemHandle.h"
 
 namespace fwhost {
 
@@ -17,7 +18,6 @@ class InputFile {
   explicit InputFile(const std::filesystem::path& path);
   // Standard input, named so in messages and left open.
   InputFile();
-  ~InputFile();
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
 
@@ -25,9 +25,9 @@ class InputFile {
   size_t read(char* buffer, size_t size);
 
  private:
-  std::string name_;  // for messages
-  intptr_t handle_;   // a descriptor, or a HANDLE
-  bool owned_;
+  std::string name_;    // for messages
+  SystemHandle owned_;  // none for standard input
+  SystemHandle::Native handle_;
 };
 
 }  // namespace fwhost

@@ -12,6 +12,7 @@
 #include "host/error/HostError.h"
 #include "host/platform/SafeWrite.h"
 #include "host/platform/SystemError.h"
+#include "host/platform/SystemHandle.h"
 
 namespace fwhost {
 namespace {
@@ -65,23 +66,6 @@ class SignalsHeld {
   sigset_t saved_;
 };
 
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  ~Descriptor() { close(); }
-  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  Descriptor& operator=(Descriptor&& other) noexcept {
-    std::swap(fd_, other.fd_);
-    return *this;
-  }
-  int get() const { return fd_; }
-  explicit operator bool() const { return fd_ >= 0; }
-  int close() { return fd_ < 0 ? 0 : ::close(std::exchange(fd_, -1)); }
-
- private:
-  int fd_;
-};
-
 // Captures errno, so call it before anything that may change errno.
 HostError failure(const fs::path& path, const std::string& doing) {
   return HostError::io(path.u8string(), doing + ": " + lastSystemError());
@@ -114,10 +98,10 @@ PathState inspectAt(int folder, const char* name, const fs::path& path) {
 
 // The folder name in parent (AT_FDCWD: path as given), never followed when it is a link
 // unless follow is 0.
-Descriptor openFolderAt(int parent, const char* name, const fs::path& path,
-                        int follow = O_NOFOLLOW) {
-  Descriptor folder(::openat(parent, name, O_RDONLY | O_DIRECTORY | follow | O_CLOEXEC));
-  if (folder) return folder;
+SystemHandle openFolderAt(int parent, const char* name, const fs::path& path,
+                          int follow = O_NOFOLLOW) {
+  SystemHandle folder(::openat(parent, name, O_RDONLY | O_DIRECTORY | follow | O_CLOEXEC));
+  if (folder.valid()) return folder;
   if (errno == ENOENT) throw HostError::io(path.u8string(), "is no folder");
   if (errno != ELOOP && errno != ENOTDIR) throw failure(path, "cannot open it");
   throw HostError::refusedTarget(path.u8string(),
@@ -135,14 +119,14 @@ void writeAll(int fd, std::string_view bytes, const fs::path& path) {
 
 // A new file of a temporary name in folder, that the signal handler removes until it is
 // renamed; never one that was there before, nor one a link points to.
-Descriptor createTemporary(int folder, const fs::path& path, std::string& temporary) {
+SystemHandle createTemporary(int folder, const fs::path& path, std::string& temporary) {
   const SignalsHeld held;
   for (int attempt = 0; attempt < 100; ++attempt) {
     temporary = temporaryName();
-    Descriptor file(::openat(folder, temporary.c_str(),
-                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-    if (!file && errno == EEXIST) continue;
-    if (!file) break;
+    SystemHandle file(::openat(folder, temporary.c_str(),
+                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (!file.valid() && errno == EEXIST) continue;
+    if (!file.valid()) break;
     std::memcpy(pendingName, temporary.c_str(), temporary.size() + 1);
     pendingFolder = folder;
     pending = 1;
@@ -155,7 +139,7 @@ Descriptor createTemporary(int folder, const fs::path& path, std::string& tempor
 
 struct Folder::State {
   fs::path path;
-  Descriptor descriptor;
+  SystemHandle descriptor;
 };
 
 Folder::Folder(std::unique_ptr<State> state) : state_(std::move(state)) {}
@@ -205,13 +189,10 @@ void Folder::lock() {
 }
 
 std::vector<std::string> Folder::names() const {
-  const int copy = ::openat(state_->descriptor.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  DIR* listing = copy < 0 ? nullptr : ::fdopendir(copy);
-  if (listing == nullptr) {
-    const HostError error = failure(path(), "cannot list it");
-    if (copy >= 0) ::close(copy);
-    throw error;
-  }
+  SystemHandle copy(::openat(state_->descriptor.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  DIR* listing = copy.valid() ? ::fdopendir(copy.get()) : nullptr;
+  if (listing == nullptr) throw failure(path(), "cannot list it");
+  copy.release();  // the listing closes it
   std::vector<std::string> names;
   while (const dirent* entry = ::readdir(listing)) {
     const std::string name = entry->d_name;
@@ -232,10 +213,11 @@ bool Folder::canCreate() const {
 void Folder::read(const std::string& name,
                   const std::function<void(std::string_view)>& take) const {
   // Non-blocking, so that a FIFO swapped in meanwhile cannot hold fwhost up.
-  const Descriptor file(::openat(state_->descriptor.get(), name.c_str(),
-                                 O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  const SystemHandle file(::openat(state_->descriptor.get(), name.c_str(),
+                                   O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   struct stat info {};
-  if (!file || ::fstat(file.get(), &info) != 0) throw failure(pathOf(name), "cannot read it");
+  if (!file.valid() || ::fstat(file.get(), &info) != 0)
+    throw failure(pathOf(name), "cannot read it");
   if (!S_ISREG(info.st_mode))
     throw HostError::io(pathOf(name).u8string(), "is " + stateOf(info).what);
   char chunk[65536];
@@ -252,11 +234,11 @@ void Folder::write(const std::string& name, std::string_view bytes) const {
   const fs::path path = pathOf(name);
   refuseUnlessReplaceable(inspect(name), path);
   std::string temporary;
-  Descriptor file = createTemporary(folder, path, temporary);
+  SystemHandle file = createTemporary(folder, path, temporary);
   try {
     writeAll(file.get(), bytes, path);
     if (::fsync(file.get()) != 0) throw failure(path, "cannot flush it to the disk");
-    if (file.close() != 0) throw failure(path, "cannot write");
+    if (!file.close()) throw failure(path, "cannot write");
     // Looked at again: something other than a regular file may have appeared there meanwhile.
     refuseUnlessReplaceable(inspect(name), path);
     const SignalsHeld held;

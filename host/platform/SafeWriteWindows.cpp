@@ -10,16 +10,12 @@
 #include "host/platform/LongPath.h"
 #include "host/platform/SafeWrite.h"
 #include "host/platform/SystemError.h"
+#include "host/platform/SystemHandle.h"
 
 namespace fwhost {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct HandleCloser {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using Handle = std::unique_ptr<void, HandleCloser>;
 
 // The temporary file being written, for the console control handler, which Windows runs on a
 // thread of its own; the lock keeps it from seeing a name half set or a rename half done.
@@ -56,11 +52,10 @@ HostError failure(const fs::path& path, const std::string& doing) {
 }
 
 // Opened to be looked at, not followed if it is a reparse point; a folder too.
-Handle openToInspect(const fs::path& path, DWORD access) {
-  HANDLE handle = CreateFileW(
+SystemHandle openToInspect(const fs::path& path, DWORD access) {
+  return SystemHandle(CreateFileW(
       longPath(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  return Handle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
 // The path the system finds for handle, "\\?\" form; empty when it finds none.
@@ -79,12 +74,11 @@ bool leadsElsewhere(HANDLE handle, const std::wstring& full) {
   const size_t cut = full.find_last_of(L'\\');
   if (cut == std::wstring::npos || cut + 1 == full.size()) return false;
   const std::wstring folderPath = full.substr(0, cut) + (full[cut - 1] == L':' ? L"\\" : L"");
-  const HANDLE folder =
+  const SystemHandle folder(
       CreateFileW(folderPath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (folder == INVALID_HANDLE_VALUE) return false;
-  const Handle held(folder);
-  const std::wstring above = finalPath(folder);
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!folder.valid()) return false;
+  const std::wstring above = finalPath(folder.get());
   const std::wstring found = finalPath(handle);
   if (above.empty() || found.empty()) return false;
   const std::wstring expected = (fs::path(above) / full.substr(cut + 1)).native();
@@ -124,41 +118,41 @@ void writeAll(HANDLE file, std::string_view bytes, const fs::path& path) {
 
 // A new file of a temporary name in folder, that the console handler removes until it is
 // moved; never one that was there before.
-Handle createTemporary(const fs::path& folder, const fs::path& path, fs::path& temporary) {
+SystemHandle createTemporary(const fs::path& folder, const fs::path& path, fs::path& temporary) {
   const PendingHeld held;
   for (int attempt = 0; attempt < 100; ++attempt) {
     temporary = folder / temporaryName();
     const std::wstring name = longPath(temporary);
-    HANDLE created = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (created == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) continue;
-    if (created == INVALID_HANDLE_VALUE) break;
+    SystemHandle created(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!created.valid() && GetLastError() == ERROR_FILE_EXISTS) continue;
+    if (!created.valid()) break;
     pendingTemporary = name;
-    return Handle(created);
+    return created;
   }
   throw failure(path, "cannot create a file beside it");
 }
 
 // Another fwhost that writes in the folder holds a mutex named after the folder's identity,
 // which ends with the process that holds it, however it ends.
-Handle folderMutex(HANDLE folder) {
+SystemHandle folderMutex(HANDLE folder) {
   BY_HANDLE_FILE_INFORMATION information{};
-  if (!GetFileInformationByHandle(folder, &information)) return nullptr;
+  if (!GetFileInformationByHandle(folder, &information)) return SystemHandle();
   wchar_t name[64];
   std::swprintf(name, 64, L"Global\\fwhost-%08lx-%08lx%08lx", information.dwVolumeSerialNumber,
                 information.nFileIndexHigh, information.nFileIndexLow);
-  return Handle(CreateMutexW(nullptr, FALSE, name));
+  return SystemHandle(CreateMutexW(nullptr, FALSE, name));
 }
 
 // Held without delete sharing, so that the folder cannot be renamed or removed while fwhost
 // works in it; a link is followed only when follow says so.
-Handle openFolder(const fs::path& path, bool follow) {
+SystemHandle openFolder(const fs::path& path, bool follow) {
   const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (follow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-  HANDLE handle =
-      CreateFileW(longPath(path).c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                  nullptr, OPEN_EXISTING, flags, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) throw failure(path, "cannot open it");
-  return Handle(handle);
+  SystemHandle handle(CreateFileW(longPath(path).c_str(), FILE_LIST_DIRECTORY,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags,
+                                  nullptr));
+  if (!handle.valid()) throw failure(path, "cannot open it");
+  return handle;
 }
 
 // Made with the folders it lacks above it, top down; false, with GetLastError set, when one
@@ -200,8 +194,8 @@ PathState inspectOpened(HANDLE file, const std::wstring& full) {
 // Windows has no openat: files are named by path, below a folder that the handle keeps in place.
 struct Folder::State {
   fs::path path;
-  Handle handle;
-  Handle lock;
+  SystemHandle handle;
+  SystemHandle lock;
 };
 
 Folder::Folder(std::unique_ptr<State> state) : state_(std::move(state)) {}
@@ -216,8 +210,8 @@ PathState inspectPath(const fs::path& path) {
                                    "a name ends in a dot or a space, which Windows drops; give "
                                    "it without");
   }
-  const Handle file = openToInspect(path, 0);
-  if (!file) {
+  const SystemHandle file = openToInspect(path, 0);
+  if (!file.valid()) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {};
     // A reserved name (CON, AUX) that will not be looked at is a device all the same.
@@ -241,12 +235,10 @@ fs::path folderAbove(const fs::path& path) {
 bool canCreateIn(const fs::path& folder) {
   // Windows has no access(): a file that goes when closed is made and closed.
   const fs::path probe = folder / temporaryName();
-  const HANDLE file = CreateFileW(longPath(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   // Failed, GetLastError is left as the failure set it.
-  if (file == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(file);
-  return true;
+  return SystemHandle(CreateFileW(longPath(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr))
+      .valid();
 }
 
 Folder Folder::open(const fs::path& given, bool make) {
@@ -255,7 +247,7 @@ Folder Folder::open(const fs::path& given, bool make) {
     throw failure(path, "cannot be made");
   PathState state = inspectPath(path);
   if (state.kind == PathKind::missing) throw HostError::io(path.u8string(), "is no folder");
-  Handle handle;
+  SystemHandle handle;
   // Looked at again on the handle kept: something else may stand there by now.
   if (state.kind == PathKind::directory) {
     handle = openFolder(path, false);
@@ -263,12 +255,12 @@ Folder Folder::open(const fs::path& given, bool make) {
   }
   if (state.kind != PathKind::directory)
     throw HostError::refusedTarget(path.u8string(), "is " + state.what + ", not a folder");
-  return Folder(std::make_unique<State>(State{path, std::move(handle), nullptr}));
+  return Folder(std::make_unique<State>(State{path, std::move(handle), SystemHandle()}));
 }
 
 Folder Folder::holding(const fs::path& file) {
   const fs::path path = file.has_parent_path() ? file.parent_path() : fs::path(".");
-  return Folder(std::make_unique<State>(State{path, openFolder(path, true), nullptr}));
+  return Folder(std::make_unique<State>(State{path, openFolder(path, true), SystemHandle()}));
 }
 
 Folder Folder::inside(const std::string& name, bool make) const { return open(pathOf(name), make); }
@@ -277,8 +269,8 @@ const fs::path& Folder::path() const { return state_->path; }
 
 void Folder::lock() {
   state_->lock = folderMutex(state_->handle.get());
-  if (state_->lock && GetLastError() == ERROR_ALREADY_EXISTS) {
-    state_->lock.reset();
+  if (state_->lock.valid() && GetLastError() == ERROR_ALREADY_EXISTS) {
+    state_->lock.close();
     throw HostError::refusedTarget(path().u8string(),
                                    "another fwhost is writing in it; run again once it is done");
   }
@@ -305,8 +297,8 @@ void Folder::read(const std::string& name,
                   const std::function<void(std::string_view)>& take) const {
   const fs::path file = pathOf(name);
   PathState state = inspectPath(file);
-  const Handle handle = openToInspect(file, GENERIC_READ);
-  if (!handle) throw failure(file, "cannot read it");
+  const SystemHandle handle = openToInspect(file, GENERIC_READ);
+  if (!handle.valid()) throw failure(file, "cannot read it");
   // Looked at again on the handle read: something else may stand there by now.
   if (state.kind == PathKind::regularFile) state = inspectOpened(handle.get(), longPath(file));
   if (state.kind != PathKind::regularFile) throw HostError::io(file.u8string(), "is " + state.what);
@@ -324,11 +316,11 @@ void Folder::write(const std::string& name, std::string_view bytes) const {
   const fs::path path = pathOf(name);
   refuseUnlessReplaceable(inspectPath(path), path);
   fs::path temporary;
-  Handle file = createTemporary(this->path(), path, temporary);
+  SystemHandle file = createTemporary(this->path(), path, temporary);
   try {
     writeAll(file.get(), bytes, path);
     if (!FlushFileBuffers(file.get())) throw failure(path, "cannot flush it to the disk");
-    if (!CloseHandle(file.release())) throw failure(path, "cannot write");
+    if (!file.close()) throw failure(path, "cannot write");
     // Looked at again: something other than a regular file may have appeared there meanwhile.
     refuseUnlessReplaceable(inspectPath(path), path);
     const PendingHeld held;
@@ -338,7 +330,7 @@ void Folder::write(const std::string& name, std::string_view bytes) const {
     }
     pendingTemporary.clear();
   } catch (...) {
-    file.reset();
+    file.close();
     const PendingHeld held;
     DeleteFileW(longPath(temporary).c_str());
     pendingTemporary.clear();

@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 
+#include "host/platform/SystemHandle.h"
 #include "host/platform/TemporaryFile.h"
 
 namespace fwhost {
@@ -22,16 +23,17 @@ std::FILE* openTemporaryFile() {
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::wstring name =
         std::wstring(folder, length) + L"fwhost-" + std::to_wstring(generator()) + L".tmp";
-    const HANDLE file =
-        CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    SystemHandle file(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                                  nullptr));
+    if (!file.valid()) {
       if (GetLastError() == ERROR_FILE_EXISTS) continue;
       return nullptr;
     }
-    // The C runtime fails here only for want of memory.
-    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_RDWR | _O_BINARY);
-    if (fd < 0) CloseHandle(file);
+    // The C runtime fails here only for want of memory; once it succeeds, it closes the file.
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file.get()), _O_RDWR | _O_BINARY);
+    if (fd >= 0) file.release();
+    file.close();
     std::FILE* stream = fd < 0 ? nullptr : _fdopen(fd, "w+b");
     if (fd >= 0 && stream == nullptr) _close(fd);
     if (stream == nullptr) SetLastError(ERROR_NOT_ENOUGH_MEMORY);

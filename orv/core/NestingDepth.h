@@ -7,6 +7,10 @@
 
 namespace orv::core {
 
+// The deepest nesting the reader follows: its parser and tree builder both recurse once per
+// level, on the host's stack.
+constexpr size_t kMaxNestingDepth = 256;
+
 // The largest number of open elements at any point, never less than the XML reader reaches.
 // Comments, CDATA sections, processing instructions, declarations and quoted attribute values
 // open nothing; unclosed elements count. Tags are read as the reader reads them: names may hold

@@ -7,6 +7,7 @@
 #include <boost/property_tree/detail/rapidxml.hpp>
 
 #include "orv/core/NestingDepth.h"
+#include "orv/core/ReadTypes.h"
 #include "orv/core/Report.h"
 #include "orv/core/Text.h"
 #include "orv/core/xml/XmlList.h"
@@ -22,9 +23,6 @@ namespace {
 namespace rapidxml = boost::property_tree::detail::rapidxml;
 using Node = rapidxml::xml_node<char>;
 constexpr int kReadXmlFlags = rapidxml::parse_comment_nodes;
-
-// The parser and the tree builder both recurse once per level, on the host's stack.
-constexpr size_t kMaxNestingDepth = 256;
 
 std::string_view nameOf(const Node& node) { return {node.name(), node.name_size()}; }
 
@@ -137,10 +135,7 @@ void storeValue(Attribute& attribute, std::string_view type, std::string_view te
 }
 
 bool isReadType(std::string_view type) {
-  static const char* const kTypes[] = {
-      "boolean", "uint8",  "sint16",          "uint16",      "sint32",      "uint32",  "sint64",
-      "uint64",  "string", "vectorOfStrings", "bytepointer", "list_uint64", "hexValue"};
-  for (const char* known : kTypes) {
+  for (const char* known : kReadTypeNames) {
     if (type == known) return true;
   }
   return false;
