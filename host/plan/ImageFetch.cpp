@@ -42,6 +42,7 @@ FileResult writeImage(const FetchChoice& choice, const std::string& bytes,
                       const std::string& sha256) {
   Target target = targetOf(choice);
   target.folder.lock();
+  target.folder.removeStaleTemporaries();
   const OtherBytes otherBytes = choice.force ? OtherBytes::replace : OtherBytes::refuse;
   const bool written =
       decideWrite(target.folder, target.name, bytes, otherBytes) == WriteStep::write;

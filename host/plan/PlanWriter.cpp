@@ -38,9 +38,7 @@ std::optional<Folder> openPlanFolder(const PlanPlace& place, bool dryRun) {
   Folder folder = place.inside.empty() ? std::move(named) : named.inside(place.inside, !dryRun);
   if (dryRun) return folder;
   folder.lock();
-  for (const std::string& name : folder.names()) {
-    if (isTemporaryName(name)) folder.remove(name);
-  }
+  folder.removeStaleTemporaries();
   return folder;
 }
 

@@ -61,4 +61,10 @@ bool Folder::holdsExactly(const std::string& name, std::string_view bytes) const
   return same && at == bytes.size();
 }
 
+void Folder::removeStaleTemporaries() const {
+  for (const std::string& name : names()) {
+    if (isTemporaryName(name)) remove(name);
+  }
+}
+
 }  // namespace fwhost

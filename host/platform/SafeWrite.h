@@ -70,6 +70,9 @@ class Folder {
   // Keeps every other fwhost from writing here until this object goes; HostError
   // (refusedTarget) when another is writing here now.
   void lock();
+  // Removes what a killed fwhost left of its temporary files here; only while locked, when
+  // none can be another's work in progress.
+  void removeStaleTemporaries() const;
 
   // The names of what is in it; HostError (io) when it cannot be listed.
   std::vector<std::string> names() const;
@@ -84,9 +87,9 @@ class Folder {
 
   // Writes bytes to an exclusive temporary file here, flushes it to the disk, renames it over
   // name and flushes the folder. HostError naming the file, never the temporary one:
-  // refusedTarget when name is not a regular file, io when any step fails. The temporary file
-  // outlives neither a failure nor SIGINT, SIGTERM or SIGHUP, after which the process ends by
-  // that signal.
+  // refusedTarget when name is not a regular file, io when any step fails (a file-size limit
+  // too: SIGXFSZ is ignored, so that the write fails instead). The temporary file outlives
+  // neither a failure nor SIGINT, SIGTERM or SIGHUP, after which the process ends by that signal.
   void write(const std::string& name, std::string_view bytes) const;
   // Removes the file name when it is there; HostError (io) when it cannot.
   void remove(const std::string& name) const;

@@ -37,6 +37,9 @@ void installHandlers() {
   static bool installed = false;
   if (installed) return;
   installed = true;
+  // Past a file-size limit (ulimit -f) the write then fails with EFBIG, and the error path runs
+  // (its message, the temporary file removed) instead of the process ending by SIGXFSZ.
+  ::signal(SIGXFSZ, SIG_IGN);
   for (int signal : kSignals) {
     struct sigaction current {};
     ::sigaction(signal, nullptr, &current);

@@ -2,6 +2,7 @@
 #if !defined(_WIN32)
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -791,6 +792,33 @@ TEST_F(FwhostTest, AnInterruptedKilledOrRedirectedPlanLeavesNothingAstrayAndARer
   spit(dir_ / "changing" / "changing.bin", "other");
   expect(changing, 3, "package changing handed out with other bytes than before");
   EXPECT_FALSE(fs::exists(dir_ / "changing" / "manifest.json"));
+}
+#endif
+
+#if !defined(_WIN32)
+// Past a file-size limit a write fails instead of SIGXFSZ ending fwhost: the error is said, in
+// JSON too, and no temporary file stays; the next fetch removes one a killed run left.
+TEST_F(FwhostTest, AFileSizeLimitEndsAWriteWithItsErrorAndNoTemporaryFile) {
+  spit(dir_ / ".fwhost-0123456789ab", "left by a killed run");
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const std::vector<std::string> runs[] = {
+      {"fetch", FWPROVIDER_IMAGE_1, "--json"},
+      {"plan", example("update-available"), "-o", "plan", "--json"}};
+  for (const auto& arguments : runs) {
+    SCOPED_TRACE(arguments[0]);
+    rlimit small = saved;
+    small.rlim_cur = 1 << 20;  // the images are larger
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    ChildProcess child = start(arguments);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    const Outcome outcome = finish(child);
+    EXPECT_EQ(outcome.exit, 2) << outcome.err;
+    EXPECT_NE(outcome.err.find(": cannot write: File too large"), std::string::npos) << outcome.err;
+    EXPECT_EQ(json::parse(outcome.out).at("error").at("code"), "io");
+  }
+  for (const auto& entry : fs::recursive_directory_iterator(dir_))
+    EXPECT_FALSE(fwhost::isTemporaryName(entry.path().filename().string())) << entry.path();
 }
 #endif
 
