@@ -1,11 +1,14 @@
 #include "orv/core/XmlConverter.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "orv/core/NestingDepth.h"
 #include "orv/core/xml/XmlList.h"
 #include "provider/AnswerDocument.h"
 #include "tests/ReportCapture.h"
+#include "tests/ThreadCpuTime.h"
 
 namespace orv::core::xml::convert {
 namespace {
@@ -153,6 +156,37 @@ TEST(XmlConverterTest, ListKeepsOnlyObjectsAndMessagesDescribeAttributes) {
   ASSERT_TRUE(list);
   EXPECT_EQ(dynamic_cast<const XmlList&>(*list).items.size(), 2u);
   EXPECT_TRUE(toAttributeMap(*toXml("<Message/>")));
+}
+
+TEST(XmlConverterTest, AttributesCostTheSameOnOneElementAsSpreadOverMany) {
+  // Stored one at a time in key order, each attribute shifts those after it, and the one element
+  // costs hundreds of times what the many cost; sorted, about three times (the sort's log n).
+  // Processor time, not the clock's, so that other programs on the machine do not count.
+  constexpr size_t kAttributes = 1 << 15;
+  const auto document = [](size_t elements) {
+    std::string children;
+    for (size_t e = 0; e < elements; ++e) {
+      children += "<Property";
+      for (size_t a = 0; a < kAttributes / elements; ++a) {
+        children += " a" + std::to_string(a) + "=\"" + std::to_string(e) + "\"";
+      }
+      children += "/>";
+    }
+    return object(children);
+  };
+  const auto secondsPerRead = [](const std::string& text) {
+    const double start = threadCpuSeconds();
+    int reads = 0;
+    do {
+      const auto root = toXml(text);
+      EXPECT_EQ(toAttributeMap(*root)->size(), 0u);
+      ++reads;
+    } while (threadCpuSeconds() - start < 0.25);
+    return (threadCpuSeconds() - start) / reads;
+  };
+  const double one = secondsPerRead(document(1));
+  const double many = secondsPerRead(document(kAttributes / 8));
+  EXPECT_LT(one, 30 * many) << one << " s on one element, " << many << " s on many";
 }
 
 TEST(XmlConverterTest, NestingBeyondTheLimitIsUnreadable) {

@@ -1,5 +1,6 @@
 #include "orv/core/XmlConverter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <stdexcept>
 #include <vector>
@@ -30,14 +31,43 @@ std::string_view nameOf(const Node& node) { return {node.name(), node.name_size(
 
 std::unique_ptr<XmlElement> buildElement(const Node& node);
 
+// An XML attribute and its place in the document, which orders a repeated name's values.
+struct PlacedAttribute {
+  std::string_view key;
+  size_t place;
+  const rapidxml::xml_attribute<char>* attribute;
+  bool operator<(const PlacedAttribute& other) const {
+    const int order = key.compare(other.key);
+    return order != 0 ? order < 0 : place < other.place;
+  }
+};
+
 void readXmlAttributes(const Node& node, XmlElement& element) {
-  using Attribute = rapidxml::xml_attribute<char>;
   size_t count = 0;
-  for (const Attribute* a = node.first_attribute(); a; a = a->next_attribute()) ++count;
-  element.attributes.reserve(count);
-  // A name given twice keeps its last value, as the ptree's later entry would have replaced it.
-  for (const Attribute* a = node.first_attribute(); a; a = a->next_attribute()) {
-    element.setAttribute({a->name(), a->name_size()}, std::string(a->value(), a->value_size()));
+  for (auto* a = node.first_attribute(); a; a = a->next_attribute()) ++count;
+  // Sorted once rather than inserted one by one, which shifts the tail for each attribute. The
+  // few of an ordinary element are sorted on the stack, without an allocation.
+  constexpr size_t kOnStack = 16;
+  PlacedAttribute onStack[kOnStack];
+  std::vector<PlacedAttribute> onHeap(count > kOnStack ? count : 0);
+  PlacedAttribute* const sorted = count > kOnStack ? onHeap.data() : onStack;
+  size_t place = 0;
+  for (auto* a = node.first_attribute(); a; a = a->next_attribute(), ++place) {
+    sorted[place] = {{a->name(), a->name_size()}, place, a};
+  }
+  std::sort(sorted, sorted + count);
+  // A name given twice keeps its last value, as the ptree's later entry would have replaced it;
+  // the earlier values are never copied, so none is left to wipe.
+  const auto isLastOfItsName = [&](size_t i) {
+    return i + 1 == count || sorted[i + 1].key != sorted[i].key;
+  };
+  size_t unique = 0;
+  for (size_t i = 0; i < count; ++i) unique += isLastOfItsName(i);
+  element.attributes.reserve(unique);
+  for (size_t i = 0; i < count; ++i) {
+    if (!isLastOfItsName(i)) continue;
+    const auto& value = *sorted[i].attribute;
+    element.attributes.emplace_back(sorted[i].key, std::string(value.value(), value.value_size()));
   }
 }
 
