@@ -46,27 +46,33 @@ uint64_t headOf(std::string_view key) {
   return head;
 }
 
+using XmlAttribute = rapidxml::xml_attribute<char>;
+
+std::string_view keyOf(const XmlAttribute* attribute) {
+  return {attribute->name(), attribute->name_size()};
+}
+
 void readXmlAttributes(const Node& node, XmlElement& element) {
-  using Text = std::pair<std::string_view, std::string_view>;  // key, value
   size_t count = 0;
   for (auto* a = node.first_attribute(); a; a = a->next_attribute()) ++count;
   // Sorted once rather than inserted one by one, which shifts the tail for each attribute. The
-  // few of an ordinary element are sorted on the stack, without an allocation.
+  // few of an ordinary element are sorted on the stack, without an allocation or a fill.
   constexpr size_t kOnStack = 16;
-  Text textsOnStack[kOnStack];
+  const XmlAttribute* attributesOnStack[kOnStack];
   SortKey keysOnStack[kOnStack];
-  std::vector<Text> textsOnHeap(count > kOnStack ? count : 0);
+  std::vector<const XmlAttribute*> attributesOnHeap(count > kOnStack ? count : 0);
   std::vector<SortKey> keysOnHeap(count > kOnStack ? count : 0);
-  Text* const texts = count > kOnStack ? textsOnHeap.data() : textsOnStack;
+  const XmlAttribute** const attributes =
+      count > kOnStack ? attributesOnHeap.data() : attributesOnStack;
   SortKey* const keys = count > kOnStack ? keysOnHeap.data() : keysOnStack;
   uint32_t place = 0;
   for (auto* a = node.first_attribute(); a; a = a->next_attribute(), ++place) {
-    texts[place] = {{a->name(), a->name_size()}, {a->value(), a->value_size()}};
-    keys[place] = {headOf(texts[place].first), place};
+    attributes[place] = a;
+    keys[place] = {headOf(keyOf(a)), place};
   }
   const auto before = [&](const SortKey& a, const SortKey& b) {
     if (a.head != b.head) return a.head < b.head;
-    const int order = texts[a.place].first.compare(texts[b.place].first);
+    const int order = keyOf(attributes[a.place]).compare(keyOf(attributes[b.place]));
     return order != 0 ? order < 0 : a.place < b.place;
   };
   // The order is total, so both sorts give the same result. On large elements the merge sort's
@@ -80,13 +86,17 @@ void readXmlAttributes(const Node& node, XmlElement& element) {
   // A name given twice keeps its last value, as the ptree's later entry would have replaced it;
   // the earlier values are never copied, so none is left to wipe.
   const auto isLastOfItsName = [&](size_t i) {
-    return i + 1 == count || texts[keys[i + 1].place].first != texts[keys[i].place].first;
+    return i + 1 == count ||
+           keyOf(attributes[keys[i + 1].place]) != keyOf(attributes[keys[i].place]);
   };
   size_t unique = 0;
   for (size_t i = 0; i < count; ++i) unique += isLastOfItsName(i);
   element.attributes.reserve(unique);
   for (size_t i = 0; i < count; ++i) {
-    if (isLastOfItsName(i)) element.attributes.emplace_back(texts[keys[i].place]);
+    if (!isLastOfItsName(i)) continue;
+    const XmlAttribute* attribute = attributes[keys[i].place];
+    element.attributes.emplace_back(keyOf(attribute),
+                                    std::string_view(attribute->value(), attribute->value_size()));
   }
 }
 
