@@ -147,16 +147,12 @@ TEST(AttributeMapTest, KeysChosenToShareABucketCostWhatOtherKeysCost) {
   std::vector<std::string> spread;
   for (size_t i = 0; i < kKeys; ++i) spread.push_back("K" + std::to_string(i) + "AB");
   const auto secondsPerMap = [](const std::vector<std::string>& keys) {
-    const double start = threadCpuSeconds();
-    int maps = 0;
-    do {
+    return threadCpuSecondsPerCall([&] {
       AttributeMap map;
       for (const std::string& key : keys) map[key];
       for (const std::string& key : keys) map[key];  // found, not added
       EXPECT_EQ(map.size(), keys.size());
-      ++maps;
-    } while (threadCpuSeconds() - start < 0.25);
-    return (threadCpuSeconds() - start) / maps;
+    });
   };
   const double one = secondsPerMap(shared);
   const double many = secondsPerMap(spread);

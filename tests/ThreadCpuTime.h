@@ -25,4 +25,17 @@ inline double threadCpuSeconds() {
 #endif
 }
 
+// Processor seconds per call of `call`, repeated for a quarter of a second so that the clock's
+// steps do not count; at most 200 calls, should the clock not move at all.
+template <typename Call>
+double threadCpuSecondsPerCall(Call call) {
+  const double start = threadCpuSeconds();
+  int calls = 0;
+  do {
+    call();
+    ++calls;
+  } while (threadCpuSeconds() - start < 0.25 && calls < 200);
+  return (threadCpuSeconds() - start) / calls;
+}
+
 #endif

@@ -1,7 +1,5 @@
 #include "orv/core/XmlConverter.h"
 
-#include <algorithm>
-
 #include <gtest/gtest.h>
 
 #include "orv/core/NestingDepth.h"
@@ -161,8 +159,8 @@ TEST(XmlConverterTest, ListKeepsOnlyObjectsAndMessagesDescribeAttributes) {
 TEST(XmlConverterTest, AttributesCostTheSameOnOneElementAsSpreadOverMany) {
   // Stored one at a time in key order, each attribute shifts those after it, all of them when the
   // keys come in falling order, as here: the one element then costs hundreds of times what the
-  // many cost; sorted, a few times (the sort's log n). Processor time, not the clock's, so that
-  // other programs on the machine do not count.
+  // many cost; sorted, about as much. Processor time, not the clock's, so that other programs on
+  // the machine do not count.
   constexpr size_t kAttributes = 1 << 16;
   const auto document = [](size_t elements) {
     std::string children;
@@ -176,14 +174,7 @@ TEST(XmlConverterTest, AttributesCostTheSameOnOneElementAsSpreadOverMany) {
     return object(children);
   };
   const auto secondsPerRead = [](const std::string& text) {
-    const double start = threadCpuSeconds();
-    int reads = 0;
-    do {
-      const auto root = toXml(text);
-      EXPECT_EQ(toAttributeMap(*root)->size(), 0u);
-      ++reads;
-    } while (threadCpuSeconds() - start < 0.25);
-    return (threadCpuSeconds() - start) / reads;
+    return threadCpuSecondsPerCall([&] { EXPECT_EQ(toAttributeMap(*toXml(text))->size(), 0u); });
   };
   const double one = secondsPerRead(document(1));
   const double many = secondsPerRead(document(kAttributes / 8));
