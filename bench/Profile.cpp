@@ -2,9 +2,12 @@
 // small image's binary export, each repeated kCalls times inside a function of its own that the
 // profiler collects, after warm-up calls that take lazy binding and first-use set-up out.
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "bench/Shapes.h"
 #include "bench/Workload.h"
 #include "provider/fwprovider.h"
 
@@ -44,8 +47,24 @@ extern "C" __attribute__((noinline)) void profiledReadXml() {
 extern "C" __attribute__((noinline)) void profiledBinary() {
   for (int i = 0; i < kCalls; ++i) copySmallImage();
 }
+extern "C" __attribute__((noinline)) void profiledShape(const std::string& drive) {
+  uint32_t length = static_cast<uint32_t>(answer.size());
+  sink = GetTargetFirmwareMappingAttributes(drive.data(), static_cast<uint32_t>(drive.size()),
+                                            answer.data(), &length);
+}
 
-int main() {
+// With a shape's name and a count, one call on that description after one warm-up call.
+int main(int argc, char** argv) {
+  if (argc == 3) {
+    for (const Shape shape : kShapes) {
+      if (std::strcmp(argv[1], shapeName(shape)) != 0) continue;
+      const std::string drive = shapedDescription(shape, std::strtoul(argv[2], nullptr, 10));
+      mapDrive();
+      profiledShape(drive);
+      return 0;
+    }
+    return 2;
+  }
   for (int i = 0; i < 10; ++i) {
     mapDrive();
     readDrive();

@@ -16,7 +16,7 @@ out=$build/fuzz
 seeds_for() {
   case $1 in
     mapping | xml_reader) echo fuzz/seeds/documents examples ;;
-    binary | numbers) echo "fuzz/seeds/$1" ;;
+    binary | numbers | shapes) echo "fuzz/seeds/$1" ;;
     *) ;;
   esac
 }

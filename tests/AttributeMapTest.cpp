@@ -4,6 +4,7 @@
 
 #include "orv/core/KeyedAttributes.h"
 #include "orv/core/StandardAttributes.h"
+#include "tests/ThreadCpuTime.h"
 
 namespace orv::core {
 namespace {
@@ -116,6 +117,48 @@ TEST(AttributeMapTest, WritesLeaveTheTemplateAlone) {
   writeStringAttribute(map, source, "new");
   EXPECT_EQ(source.valueText(), "old");
   EXPECT_EQ(map["Product"].valueText(), "new");
+}
+
+// Keys whose hashes share their low `bits` bits, and so one bucket in every table of up to
+// 2^bits buckets. FNV-1a's hash of a text and one more byte follows from the text's hash, and its
+// prime is odd, so the low bits of prefix + c + d are 0 exactly when d equals those of
+// (fnv1a(prefix) ^ c) * prime: a host can choose such keys as fast as it can write them.
+std::vector<std::string> keysSharingABucket(size_t count, unsigned bits) {
+  constexpr uint64_t kPrime = 1099511628211ull;
+  const uint64_t mask = (uint64_t{1} << bits) - 1;
+  std::vector<std::string> keys;
+  for (size_t i = 0; keys.size() < count; ++i) {
+    const std::string prefix = "K" + std::to_string(i);
+    for (char c = 'A'; c <= 'Z' && keys.size() < count; ++c) {
+      const uint64_t d = ((fnv1a(prefix) ^ static_cast<uint8_t>(c)) * kPrime) & mask;
+      if (d <= 0xFF) keys.push_back(prefix + c + static_cast<char>(d));
+    }
+  }
+  return keys;
+}
+
+TEST(AttributeMapTest, KeysChosenToShareABucketCostWhatOtherKeysCost) {
+  // Walked run by run, 32,768 keys in one bucket cost hundreds of times what as many spread keys
+  // cost; found by their index, a few times. Processor time, not the clock's, so that other
+  // programs on the machine do not count.
+  constexpr size_t kKeys = 1 << 15;
+  const std::vector<std::string> shared = keysSharingABucket(kKeys, 15);
+  ASSERT_EQ(fnv1a(shared.back()) & (kKeys - 1), 0u);
+  std::vector<std::string> spread;
+  for (size_t i = 0; i < kKeys; ++i) spread.push_back("K" + std::to_string(i) + "AB");
+  const auto secondsPerMap = [](const std::vector<std::string>& keys) {
+    return threadCpuSecondsPerCall([&] {
+      AttributeMap map;
+      for (const std::string& key : keys) map[key];
+      for (const std::string& key : keys) map[key];  // found, not added
+      EXPECT_EQ(map.size(), keys.size());
+    });
+  };
+  const double one = secondsPerMap(shared);
+  const double many = secondsPerMap(spread);
+  EXPECT_LT(one, 30 * many) << one << " s in one bucket, " << many << " s spread";
+  EXPECT_EQ(keysOf(mapOf({shared.begin(), shared.begin() + 100})),
+            modelOrder({shared.begin(), shared.begin() + 100}));
 }
 
 TEST(AttributeMapTest, CopiedAndMovedMapsTakeNewKeys) {

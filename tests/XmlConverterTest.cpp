@@ -6,6 +6,7 @@
 #include "orv/core/xml/XmlList.h"
 #include "provider/AnswerDocument.h"
 #include "tests/ReportCapture.h"
+#include "tests/ThreadCpuTime.h"
 
 namespace orv::core::xml::convert {
 namespace {
@@ -153,6 +154,31 @@ TEST(XmlConverterTest, ListKeepsOnlyObjectsAndMessagesDescribeAttributes) {
   ASSERT_TRUE(list);
   EXPECT_EQ(dynamic_cast<const XmlList&>(*list).items.size(), 2u);
   EXPECT_TRUE(toAttributeMap(*toXml("<Message/>")));
+}
+
+TEST(XmlConverterTest, AttributesCostTheSameOnOneElementAsSpreadOverMany) {
+  // Stored one at a time in key order, each attribute shifts those after it, all of them when the
+  // keys come in falling order, as here: the one element then costs hundreds of times what the
+  // many cost; sorted, about as much. Processor time, not the clock's, so that other programs on
+  // the machine do not count.
+  constexpr size_t kAttributes = 1 << 16;
+  const auto document = [](size_t elements) {
+    std::string children;
+    for (size_t e = 0; e < elements; ++e) {
+      children += "<Property";
+      for (size_t a = 0; a < kAttributes / elements; ++a) {
+        children += " a" + std::to_string(999'999 - a) + "=\"" + std::to_string(e) + "\"";
+      }
+      children += "/>";
+    }
+    return object(children);
+  };
+  const auto secondsPerRead = [](const std::string& text) {
+    return threadCpuSecondsPerCall([&] { EXPECT_EQ(toAttributeMap(*toXml(text))->size(), 0u); });
+  };
+  const double one = secondsPerRead(document(1));
+  const double many = secondsPerRead(document(kAttributes / 8));
+  EXPECT_LT(one, 20 * many) << one << " s on one element, " << many << " s on many";
 }
 
 TEST(XmlConverterTest, NestingBeyondTheLimitIsUnreadable) {

@@ -2,13 +2,17 @@
 //
 // The order is part of every answer document, so it is defined here rather than left to a
 // standard library: FNV-1a buckets, a key joining an occupied bucket goes before that bucket's
-// first entry, and growth (8, 64, 512, then doubling) regroups entries bucket by bucket.
+// first entry, and growth (8, 64, 512, then doubling) regroups entries bucket by bucket. Keys
+// chosen to share a bucket cost a lookup log n, not n: see byKey_.
 #ifndef ORV_CORE_ATTRIBUTEMAP_H
 #define ORV_CORE_ATTRIBUTEMAP_H
 
 #include <cstdint>
+#include <functional>
 #include <list>
+#include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "orv/core/Attribute.h"
@@ -43,6 +47,8 @@ class AttributeMap {
   using Iterator = std::list<Entry>::iterator;
 
   size_t bucketOf(uint64_t hash) const { return hash & (firstOfBucket_.size() - 1); }
+  // The entry under key, or entries_.end().
+  Iterator find(const std::string& key, uint64_t hash);
   void grow(size_t entriesAfterInsert);
   // Places `entry` (already in the list) at the front of its bucket's run, or leaves it where it
   // is when the bucket has no run yet.
@@ -52,6 +58,10 @@ class AttributeMap {
 
   std::list<Entry> entries_;
   std::vector<Iterator> firstOfBucket_;  // entries_.end() for an empty bucket
+  // Empty until a lookup walks a run longer than fair hashing ever makes (host keys chosen to
+  // share a bucket); from then on every entry by its key, which the entry owns. Copies start
+  // without it.
+  std::map<std::string_view, Iterator, std::less<>> byKey_;
 };
 
 uint64_t fnv1a(const std::string& text);

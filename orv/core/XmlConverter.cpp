@@ -1,5 +1,6 @@
 #include "orv/core/XmlConverter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <stdexcept>
 #include <vector>
@@ -28,14 +29,72 @@ std::string_view nameOf(const Node& node) { return {node.name(), node.name_size(
 
 std::unique_ptr<XmlElement> buildElement(const Node& node);
 
+// An XML attribute's place in the document, with its key's first 8 bytes as a big-endian number
+// (zeros past its end): keys that differ there compare as these numbers do.
+struct SortKey {
+  uint64_t head;
+  uint32_t place;  // the host's text is at most 4 GiB, and each attribute takes 4 bytes
+};
+
+uint64_t headOf(std::string_view key) {
+  uint64_t head = 0;
+  for (size_t i = 0; i < 8; ++i) {
+    head = head << 8 | (i < key.size() ? static_cast<uint8_t>(key[i]) : 0);
+  }
+  return head;
+}
+
+using XmlAttribute = rapidxml::xml_attribute<char>;
+
+std::string_view keyOf(const XmlAttribute* attribute) {
+  return {attribute->name(), attribute->name_size()};
+}
+
 void readXmlAttributes(const Node& node, XmlElement& element) {
-  using Attribute = rapidxml::xml_attribute<char>;
   size_t count = 0;
-  for (const Attribute* a = node.first_attribute(); a; a = a->next_attribute()) ++count;
-  element.attributes.reserve(count);
-  // A name given twice keeps its last value, as the ptree's later entry would have replaced it.
-  for (const Attribute* a = node.first_attribute(); a; a = a->next_attribute()) {
-    element.setAttribute({a->name(), a->name_size()}, std::string(a->value(), a->value_size()));
+  for (auto* a = node.first_attribute(); a; a = a->next_attribute()) ++count;
+  // Sorted once rather than inserted one by one, which shifts the tail for each attribute. The
+  // few of an ordinary element are sorted on the stack, without an allocation or a fill.
+  constexpr size_t kOnStack = 16;
+  const XmlAttribute* attributesOnStack[kOnStack];
+  SortKey keysOnStack[kOnStack];
+  std::vector<const XmlAttribute*> attributesOnHeap(count > kOnStack ? count : 0);
+  std::vector<SortKey> keysOnHeap(count > kOnStack ? count : 0);
+  const XmlAttribute** const attributes =
+      count > kOnStack ? attributesOnHeap.data() : attributesOnStack;
+  SortKey* const keys = count > kOnStack ? keysOnHeap.data() : keysOnStack;
+  uint32_t place = 0;
+  for (auto* a = node.first_attribute(); a; a = a->next_attribute(), ++place) {
+    attributes[place] = a;
+    keys[place] = {headOf(keyOf(a)), place};
+  }
+  const auto before = [&](const SortKey& a, const SortKey& b) {
+    if (a.head != b.head) return a.head < b.head;
+    const int order = keyOf(attributes[a.place]).compare(keyOf(attributes[b.place]));
+    return order != 0 ? order < 0 : a.place < b.place;
+  };
+  // The order is total, so both sorts give the same result. On large elements the merge sort's
+  // passes run through memory in order; std::sort fell back to heap sort on some key orders,
+  // whose scattered accesses then took a third of the mapping call.
+  if (count > kOnStack) {
+    std::stable_sort(keys, keys + count, before);
+  } else {
+    std::sort(keys, keys + count, before);
+  }
+  // A name given twice keeps its last value, as the ptree's later entry would have replaced it;
+  // the earlier values are never copied, so none is left to wipe.
+  const auto isLastOfItsName = [&](size_t i) {
+    return i + 1 == count ||
+           keyOf(attributes[keys[i + 1].place]) != keyOf(attributes[keys[i].place]);
+  };
+  size_t unique = 0;
+  for (size_t i = 0; i < count; ++i) unique += isLastOfItsName(i);
+  element.attributes.reserve(unique);
+  for (size_t i = 0; i < count; ++i) {
+    if (!isLastOfItsName(i)) continue;
+    const XmlAttribute* attribute = attributes[keys[i].place];
+    element.attributes.emplace_back(keyOf(attribute),
+                                    std::string_view(attribute->value(), attribute->value_size()));
   }
 }
 
