@@ -907,6 +907,19 @@ TEST_F(FwhostTest, ScanMapsEachDriveAsItIdentifiesItselfAndPlansThoseWithAnUpdat
   }
   EXPECT_EQ(drives[4].at("plan").at("outcome"), "skipped");
   EXPECT_EQ(drives[4].at("plan").at("reason"), "identity truncated");
+  // Each drive with an update has the plan that plan writes, in a folder of its own.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "plans"), fs::directory_iterator()), 2);
+  // Named by the drive's identity, which stays the same from boot to boot.
+  for (const char* folder :
+       {"QM_1TB_NVMe-QM24A0001", "QM_SATA_SSD_512GB_HPS1_T2UB_256_REV1_0xE-QM24B0002"}) {
+    const fs::path plan = dir_ / "plans" / folder;
+    EXPECT_EQ(slurp(plan / "SHA256SUMS"), slurp(dir_ / "single" / "SHA256SUMS")) << folder;
+    const std::string written = slurp(plan / "manifest.json");
+    keepDocument(written, "manifest");
+    EXPECT_EQ(std::string(folder).substr(std::string(folder).find('-') + 1),
+              json::parse(written).at("drive").at("serial"));
+  }
+
   // Through a link, nothing: the folder named is never followed.
   fs::create_directory_symlink(dir_ / "plans", dir_ / "linked");
   scan[scan.size() - 2] = "linked";
