@@ -1,6 +1,7 @@
 // fwhost: asks a firmware provider plug-in what it answers for a drive, and fetches its images.
 // main only parses the command line, runs the command it names and reports how that ended.
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <iostream>
 #include <iterator>
@@ -18,6 +19,7 @@
 #include "host/output/TerminalText.h"
 #include "host/platform/CommandLine.h"
 #include "host/platform/StandardStreams.h"
+#include "host/plugin/WorkerMain.h"
 
 namespace {
 
@@ -91,6 +93,15 @@ void addOptions(Parsed& parsed) {
   app.fallthrough();
   app.add_option("--plugin", parsed.host.plugin.path,
                  "plug-in to load (default: beside fwhost, else the installed one)");
+  app.add_option_function<double>(
+         "--plugin-timeout",
+         [&parsed](double seconds) {
+           parsed.host.plugin.limits.deadline =
+               std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
+         },
+         "seconds each call of the plug-in may take (default 10); it runs in a process of its "
+         "own with at most 1 GiB of memory")
+      ->check(CLI::Range(0.001, 86400.0));
   app.add_flag("--verbose", parsed.host.plugin.log.verbose,
                "show all that the plug-in logs, not only its first two records");
   app.add_flag("--version", parsed.version,
@@ -123,8 +134,10 @@ void dispatch(Parsed& parsed) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  fwhost::reserveStandardStreams();
   const std::vector<std::string> arguments = fwhost::commandLine(argc, argv);
+  if (arguments.size() > 1 && arguments[1] == fwhost::kWorkerArgument)
+    return fwhost::runPluginWorker(arguments);
+  fwhost::reserveStandardStreams();
   Parsed parsed;
   addOptions(parsed);
   try {

@@ -24,6 +24,7 @@ const KindRow kKinds[] = {
     {ErrorKind::drivesFailed,       2, true},
     {ErrorKind::pluginRefused,      3, false},
     {ErrorKind::inconsistentAnswer, 3, false},
+    {ErrorKind::pluginFailed,       3, false},
     {ErrorKind::mismatch,           3, false},
     {ErrorKind::internal,           4, false},
 };
@@ -70,6 +71,11 @@ HostError HostError::inconsistentAnswer(const std::string& plugin, const std::st
 HostError HostError::unreadableAnswer(const std::string& plugin, const std::string& reason) {
   return {ErrorKind::inconsistentAnswer, plugin,
           "answered a document that is not XML (" + reason + ")"};
+}
+
+HostError HostError::pluginFailed(const std::string& plugin, const std::string& what,
+                                  const std::string& during) {
+  return {ErrorKind::pluginFailed, plugin, what + " " + during};
 }
 
 HostError HostError::mismatch(const std::string& path, const std::string& what) {
