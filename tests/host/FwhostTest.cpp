@@ -671,16 +671,19 @@ TEST_F(FwhostTest, PlanWritesPackagesSumsAndAManifestThatVerifyKeepingWhatIsInPl
 }
 
 // Ctrl-C reaches only a program on a console, which the tests under Wine do not give it; the
-// FIFO and the link are Linux's.
+// mapped pause file and the link are Linux's.
 #if !defined(_WIN32)
-// The FIFO opened for writing once the stub plug-in waits on it; -1 when the child ended first.
-int openWhenPaused(const fs::path& fifo, const ChildProcess& child) {
+// Whether the stub plug-in waits on the file it marks; false when the child ended first.
+bool paused(const fs::path& mark, const ChildProcess& child) {
   for (;;) {
-    const int written = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
-    if (written >= 0 || !child.running()) return written;
+    if (slurp(mark) == "1") return true;
+    if (!child.running()) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
 }
+
+// Lets the paused stub go on: written in place, as the stub has the file mapped.
+void release(const fs::path& mark) { std::fstream(mark, std::ios::in | std::ios::out) << '2'; }
 
 TEST_F(FwhostTest, AnInterruptedKilledOrRedirectedPlanLeavesNothingAstrayAndARerunCompletesIt) {
   const std::vector<std::string> plan{
@@ -703,12 +706,11 @@ TEST_F(FwhostTest, AnInterruptedKilledOrRedirectedPlanLeavesNothingAstrayAndARer
   ASSERT_EQ(run(plan).exit, 0);
   expect({"verify", "plan"}, 0, "complete plan");
 
-  // The stub waits while it hands out its package named pause..., until the test closes the
-  // FIFO. A run killed before any package or after two leaves what a rerun completes (with a
+  // The stub waits while it hands out its package named pause..., until the test lets it go.
+  // A run killed before any package or after two leaves what a rerun completes (with a
   // temporary file, had it been killed mid-write); a second run keeps out; a folder swapped for
   // a link redirects nothing. One package's name is as long as a file name leaves room for.
   const fs::path pause = dir_ / "pause";
-  ASSERT_EQ(::mkfifo(pause.c_str(), 0600), 0);
   fs::create_directory(dir_ / "elsewhere");
   const std::string longest(251, 'n'), pausedLast = "first~middle~pause" + longest.substr(5);
   struct Row {
@@ -738,15 +740,15 @@ TEST_F(FwhostTest, AnInterruptedKilledOrRedirectedPlanLeavesNothingAstrayAndARer
     SCOPED_TRACE(row.packages.substr(0, 20));
     fs::remove_all(dir_ / "plan");
     stub_ = update(row.packages);
+    spit(pause, "0");
     setEnvironment("FWHOST_STUB_PAUSE", pause.string());
-    ChildProcess paused = start(plan);
-    const int fifo = openWhenPaused(pause, paused);
-    ASSERT_GE(fifo, 0);
-    row.meanwhile(paused);
-    ::close(fifo);
+    ChildProcess child = start(plan);
+    ASSERT_TRUE(paused(pause, child));
+    row.meanwhile(child);
+    release(pause);
     // A pause that should not come (a package fetched twice) fails the row instead of hanging.
-    for (int again; (again = openWhenPaused(pause, paused)) >= 0;) ::close(again);
-    EXPECT_EQ(finish(paused).exit, row.exit);
+    while (paused(pause, child)) release(pause);
+    EXPECT_EQ(finish(child).exit, row.exit);
     setEnvironment("FWHOST_STUB_PAUSE", "");
     if (row.exit != 0) {
       spit(dir_ / "plan" / ".fwhost-0123456789ab", "");
