@@ -14,6 +14,7 @@
 #include <functional>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
@@ -30,6 +31,7 @@
 #include "host/platform/SafeWrite.h"
 #include "host/platform/SystemError.h"
 #include "host/platform/WideText.h"
+#include "host/platform/WorkerSandbox.h"
 #include "provider/fwprovider.h"
 #include "tests/NullDevice.h"
 #include "tests/host/ChildProcess.h"
@@ -770,6 +772,95 @@ TEST_F(FwhostTest, AnInterruptedKilledOrRedirectedPlanLeavesNothingAstrayAndARer
   EXPECT_FALSE(fs::exists(dir_ / "changing" / "manifest.json"));
 }
 #endif
+
+// Each fault of a plug-in ends its call with one line that names the plug-in, what happened and
+// the export (in JSON too), and leaves a plan as it was; what the plug-in prints at load, in a
+// call or at unload stays off stdout. Where a sanitizer handles the crash, or Windows cannot
+// refuse a system call, only the export is checked.
+TEST_F(FwhostTest, AMisbehavingPlugInIsNamedWithWhatItDidAndLeavesAPlanAsItWas) {
+  const std::string stub = hostPath(STUB_HOSTILE_PLUGIN);
+  const std::vector<std::string> plan{
+      "--plugin", stub, "--plugin-timeout", "0.5", "plan", "--set", "A=1", "-o", "kept", "--json"};
+  stub_ = update("A~B");
+  ASSERT_EQ(run(plan).exit, 0);
+  std::map<std::string, std::string> kept;
+  for (const auto& file : fs::directory_iterator(dir_ / "kept"))
+    kept[file.path().filename().string()] = slurp(file.path());
+#if defined(_WIN32)
+  const bool confined = false;
+#else
+  const bool confined = fwhost::kWorkerConfined;
+#endif
+  struct Row {
+    const char* fault;  // FWHOST_STUB_FAULT
+    int exit;
+    std::string what;    // checked where the build confines its worker
+    std::string during;  // checked always
+    bool confinedOnly = false;
+  };
+  const std::string mapping = "in GetTargetFirmwareMappingAttributes";
+  const std::string binary = "in GetTargetFirmwareBinary";
+  const Row rows[] = {
+      {"load:segv", 3, "killed by SIGSEGV", "while loading"},
+      {"mapping:segv", 3, "killed by SIGSEGV", mapping},
+      {"configuration:segv", 3, "killed by SIGSEGV", "in GetFirmwareConfigurationAttributes"},
+      {"binary:abort", 3, "killed by SIGABRT", binary},
+      {"mapping:exit", 3, "exited with code 0", mapping},
+      {"mapping:loop", 3, "no answer within 0.5 s", mapping},
+      {"binary:sleep", 3, "no answer within 0.5 s", binary},
+      {"mapping:overrun", 3, "wrote past the end of its buffer", mapping},
+      {"mapping:allocate", 3, "ran out of memory at its limit of 1024 MiB", mapping, true},
+      {"mapping:open", 3, "made the forbidden system call openat", mapping, true},
+      {"mapping:socket", 3, "made the forbidden system call socket", mapping, true},
+      {"mapping:fork", 3, "made the forbidden system call clone", mapping, true},
+      {"mapping:exec", 3, "made the forbidden system call execve", mapping, true},
+      {"binary:thread", 3, "made the forbidden system call", binary, true},
+      {"load:print", 0, "stub printed load", ""},
+      {"mapping:print", 0, "stub printed mapping", ""},
+      {"unload:print", 0, "stub printed unload", ""},
+      {"unload:segv", 0, "killed by SIGSEGV", "while unloading"},
+      {"unload:loop", 0, "not unloaded within 0.5 s", ""},
+  };
+  for (const Row& row : rows) {
+    if (row.confinedOnly && !confined) continue;
+    SCOPED_TRACE(row.fault);
+    setEnvironment("FWHOST_STUB_FAULT", row.fault);
+    const Outcome outcome = run(plan);
+    EXPECT_EQ(outcome.exit, row.exit) << outcome.err;
+    EXPECT_NE(outcome.err.find(row.during), std::string::npos) << outcome.err;
+    if (confined) {
+      EXPECT_NE(outcome.err.find(row.what), std::string::npos) << outcome.err;
+    }
+    const json answer = json::parse(outcome.out);
+    if (row.exit != 0) {
+      const std::string error = lines(outcome.err).back();
+      EXPECT_EQ(error.rfind("fwhost: " + stub + ": ", 0), 0u) << error;
+      EXPECT_EQ(answer, json({{"error", {{"exit_code", 3}, {"message", error.substr(8)}}}}));
+    }
+    for (const auto& [name, bytes] : kept) EXPECT_EQ(slurp(dir_ / "kept" / name), bytes) << name;
+  }
+  // An image streamed to stdout is its bytes alone, whatever the plug-in prints as it unloads.
+  setEnvironment("FWHOST_STUB_FAULT", "unload:print");
+  EXPECT_EQ(run({"--plugin", stub, "fetch", "A", "-o", "-"}).out, "A");
+#if !defined(_WIN32)
+  // A drive whose mapping crashes the worker (sdc, serial QM24B0004) is that drive's error; the
+  // next gets a fresh worker. sdd fails as it always does.
+  setEnvironment("FWHOST_STUB_FAULT", "mapping:segv");
+  setEnvironment("FWHOST_STUB_FAULT_ON", "QM24B0004");
+  const Outcome scanned =
+      run({"--plugin", stub, "scan", "--sysfs-root", makeSysfsTree(dir_ / "sys"), "--json"});
+  EXPECT_EQ(scanned.exit, 2) << scanned.err;
+  for (const json& drive : json::parse(scanned.out)) {
+    const bool crashing = drive.at("device") == "sdc";
+    EXPECT_EQ(drive.contains("error"), crashing || drive.at("device") == "sdd") << drive;
+    if (crashing) {
+      EXPECT_NE(drive.at("error").get<std::string>().find(mapping), std::string::npos);
+    }
+  }
+  setEnvironment("FWHOST_STUB_FAULT_ON", "");
+#endif
+  setEnvironment("FWHOST_STUB_FAULT", "");
+}
 
 // A refused drive description: the plug-in's records come first on stderr, then fwhost's line.
 TEST_F(FwhostTest, ThePlugInsLogIsShownBoundedUnlessVerbose) {
