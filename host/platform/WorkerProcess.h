@@ -38,12 +38,13 @@ class WorkerProcess {
                     const LogBytes& log);
 
   // Closes the worker's requests, so that it unloads the plug-in and ends, and reads its log
-  // until it has; kills it at deadline. Then as end().
+  // until it has. Then as end().
   std::string finish(Deadline deadline, const LogBytes& log);
 
-  // Kills the worker unless it has ended, and says how it ended: "exited with code 0",
-  // "killed by SIGSEGV", "ended by exception 0xC0000005"; "killed" when fwhost killed it.
-  std::string end();
+  // Waits until the worker has ended or deadline has passed, kills it if not, and says how it
+  // ended: "exited with code 0", "killed by SIGSEGV", "ended by exception 0xC0000005";
+  // "killed" when fwhost killed it.
+  std::string end(Deadline deadline);
 
  private:
   void readLog(const LogBytes& log);

@@ -107,7 +107,7 @@ WorkerProcess::WorkerProcess(const std::vector<std::string>& arguments, uint64_t
 }
 
 WorkerProcess::~WorkerProcess() {
-  if (process_.valid()) end();
+  if (process_.valid()) end(std::chrono::steady_clock::now());
 }
 
 void WorkerProcess::readLog(const LogBytes& log) {
@@ -162,13 +162,13 @@ std::string WorkerProcess::finish(Deadline deadline, const LogBytes& log) {
     if (ready == 0) break;
     if (ready > 0) readLog(log);
   }
+  return end(deadline);
+}
+
+std::string WorkerProcess::end(Deadline deadline) {
   pollfd ended{process_.get(), POLLIN, 0};
   while (::poll(&ended, 1, millisecondsUntil(deadline)) < 0 && errno == EINTR) {
   }
-  return end();
-}
-
-std::string WorkerProcess::end() {
   siginfo_t info{};
   if (::waitid(P_PIDFD, static_cast<id_t>(process_.get()), &info, WEXITED | WNOHANG) == 0 &&
       info.si_pid == 0) {

@@ -60,7 +60,8 @@ Worker::~Worker() {
 }
 
 void Worker::fail(const std::string& what, const std::string& during) {
-  const std::string ended = process_->end();
+  const auto now = std::chrono::steady_clock::now();
+  const std::string ended = process_->end(what.empty() ? now + limits_.deadline : now);
   process_.reset();
   throw HostError::pluginFailed(plugin_.u8string(), what.empty() ? ended : what, during);
 }

@@ -51,6 +51,8 @@ class Worker {
 
  private:
   WorkerReply exchange(const std::string& request, const std::string& during);
+  // Ends the worker and throws; what empty: what happened is how the worker ended, which it
+  // is given the deadline to do.
   [[noreturn]] void fail(const std::string& what, const std::string& during);
 
   std::filesystem::path plugin_;
