@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,8 +54,12 @@ class WorkerProcess {
   SystemHandle requests_;
   SystemHandle replies_;
   SystemHandle log_;
-  SystemHandle job_;  // Windows only
   bool killed_ = false;
+#if defined(_WIN32)
+  struct LogReader;  // the log's read in flight, which outlives each exchange
+  std::unique_ptr<LogReader> logReader_;
+  SystemHandle job_;
+#endif
 };
 
 }  // namespace fwhost

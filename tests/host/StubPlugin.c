@@ -33,7 +33,9 @@
 /* StubAllocation.cpp: allocates with new until it fails, as a C++ plug-in would. */
 void stubAllocateWithoutEnd(void);
 
+#if !defined(_WIN32)
 static volatile char* pauseMark;
+#endif
 
 #if defined(_WIN32)
 static DWORD WINAPI chatter(void* unused) {
@@ -101,9 +103,9 @@ static void misbehave(const char* where, const char* input, uint32_t inputLength
 
 #if defined(__GNUC__)
 __attribute__((constructor)) static void load(void) {
-  const char* path = getenv("FWHOST_STUB_PAUSE");
   misbehave("load", NULL, 0, NULL, 0);
 #if !defined(_WIN32)
+  const char* path = getenv("FWHOST_STUB_PAUSE");
   const int file = path == NULL || path[0] == '\0' ? -1 : open(path, O_RDWR);
   if (file >= 0) {
     void* mapped = mmap(NULL, 1, PROT_READ | PROT_WRITE, MAP_SHARED, file, 0);
@@ -156,10 +158,12 @@ static int named(const char* name, uint32_t length, const char* prefix) {
 }
 
 static void waitForTheTest(void) {
+#if !defined(_WIN32)
   if (pauseMark == NULL) return;
   *pauseMark = '1';
   while (*pauseMark != '2') usleep(1000);
   *pauseMark = '0';
+#endif
 }
 
 FWPROVIDER_API uint32_t FWPROVIDER_CALL GetTargetFirmwareBinary(const char* imageName,
