@@ -20,10 +20,12 @@ uint32_t get32(const std::string& bytes, size_t at) {
   return value;
 }
 
-std::string framed(const std::string& message) {
+// header and body behind their length, in one allocation: a body may be an image.
+std::string framed(const std::string& header, const std::string& body) {
   std::string bytes;
-  put32(bytes, static_cast<uint32_t>(message.size()));
-  return bytes + message;
+  bytes.reserve(4 + header.size() + body.size());
+  put32(bytes, static_cast<uint32_t>(header.size() + body.size()));
+  return bytes.append(header).append(body);
 }
 
 }  // namespace
@@ -45,14 +47,14 @@ uint32_t maxMessageBytes() { return kMaxImageBytes + kReplyHeader; }
 std::string encodeRequest(const WorkerRequest& request) {
   std::string message{static_cast<char>(request.which), static_cast<char>(request.withBuffer)};
   put32(message, request.capacity);
-  return framed(message + request.input);
+  return framed(message, request.input);
 }
 
 std::string encodeReply(const WorkerReply& reply) {
   std::string message{static_cast<char>(reply.kind)};
   put32(message, reply.code);
   put32(message, reply.length);
-  return framed(message + reply.bytes);
+  return framed(message, reply.bytes);
 }
 
 std::optional<WorkerRequest> decodeRequest(const std::string& message) {
