@@ -12,7 +12,8 @@
  * FWHOST_STUB_FAULT=WHERE:WHAT misbehaves at load, at unload or in an export (configuration,
  * mapping, binary), in the mapping only for an input that holds FWHOST_STUB_FAULT_ON when set:
  *   segv, abort, exit (exit(0)), loop, sleep, print (a line on stdout), overrun (writes past
- *   the buffer), allocate (without end), open (a file), socket, fork, exec, thread (left
+ *   the buffer), allocate (without end), open (a file), socket, fork, exec (on Windows a
+ *   child process, which says in the log whether it started), thread (left
  *   running) */
 #include <stdio.h>
 #include <stdlib.h>
@@ -88,6 +89,16 @@ static void misbehave(const char* where, const char* input, uint32_t inputLength
   if (strcmp(what, "sleep") == 0) Sleep(100000);
   if (strcmp(what, "open") == 0) fopen("C:\\windows\\win.ini", "r");
   if (strcmp(what, "thread") == 0) CreateThread(NULL, 0, chatter, NULL, 0, NULL);
+  if (strcmp(what, "exec") == 0) {
+    char command[] = "cmd.exe /c exit 0";
+    STARTUPINFOA startup;
+    PROCESS_INFORMATION started;
+    memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    const BOOL made =
+        CreateProcessA(NULL, command, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &started);
+    printf("child process %s\n", made ? "started" : "refused");
+  }
 #else
   if (strcmp(what, "sleep") == 0) sleep(100);
   if (strcmp(what, "open") == 0) open("/etc/passwd", O_RDONLY);
