@@ -85,6 +85,32 @@ SystemHandle makeJob(uint64_t memoryBytes) {
   return job;
 }
 
+// fwhost's own token without its privileges and at low integrity, so that the plug-in can write
+// almost nowhere; invalid where the system cannot make one, and the worker then runs with
+// fwhost's token.
+SystemHandle restrictedToken() {
+  HANDLE own = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(),
+                        TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY | TOKEN_QUERY | TOKEN_ADJUST_DEFAULT,
+                        &own))
+    return {};
+  const SystemHandle token(own);
+  HANDLE restricted = nullptr;
+  if (!CreateRestrictedToken(token.get(), DISABLE_MAX_PRIVILEGE, 0, nullptr, 0, nullptr, 0, nullptr,
+                             &restricted))
+    return {};
+  SystemHandle result(restricted);
+  SID_IDENTIFIER_AUTHORITY label = SECURITY_MANDATORY_LABEL_AUTHORITY;
+  PSID low = nullptr;
+  if (AllocateAndInitializeSid(&label, 1, SECURITY_MANDATORY_LOW_RID, 0, 0, 0, 0, 0, 0, 0, &low)) {
+    TOKEN_MANDATORY_LABEL integrity{{low, SE_GROUP_INTEGRITY}};
+    SetTokenInformation(result.get(), TokenIntegrityLevel, &integrity,
+                        sizeof integrity + GetLengthSid(low));
+    FreeSid(low);
+  }
+  return result;
+}
+
 DWORD millisecondsUntil(Deadline deadline) {
   const auto left =
       std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
@@ -150,13 +176,17 @@ WorkerProcess::WorkerProcess(const std::vector<std::string>& arguments, uint64_t
   startup.lpAttributeList = list;
   PROCESS_INFORMATION started{};
   job_ = makeJob(memoryBytes);
+  const SystemHandle token = restrictedToken();
+  const DWORD flags = EXTENDED_STARTUPINFO_PRESENT | CREATE_SUSPENDED | CREATE_NO_WINDOW;
   const bool made =
       InitializeProcThreadAttributeList(list, 1, 0, &size) &&
       UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited,
                                 sizeof inherited, nullptr, nullptr) &&
-      CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                     EXTENDED_STARTUPINFO_PRESENT | CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr,
-                     nullptr, &startup.StartupInfo, &started);
+      (token.valid()
+           ? CreateProcessAsUserW(token.get(), nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                                  flags, nullptr, nullptr, &startup.StartupInfo, &started)
+           : CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
+                            nullptr, &startup.StartupInfo, &started));
   const std::string error = made ? std::string() : lastSystemError();
   if (size > 0 && list != nullptr) DeleteProcThreadAttributeList(list);
   if (!made) throw HostError::io("", "cannot start the plug-in's worker: " + error);
