@@ -86,8 +86,7 @@ SystemHandle makeJob(uint64_t memoryBytes) {
 }
 
 // fwhost's own token without its privileges and at low integrity, so that the plug-in can write
-// almost nowhere; invalid where the system cannot make one, and the worker then runs with
-// fwhost's token.
+// almost nowhere; invalid where the system cannot make one.
 SystemHandle restrictedToken() {
   HANDLE own = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(),
@@ -178,15 +177,18 @@ WorkerProcess::WorkerProcess(const std::vector<std::string>& arguments, uint64_t
   job_ = makeJob(memoryBytes);
   const SystemHandle token = restrictedToken();
   const DWORD flags = EXTENDED_STARTUPINFO_PRESENT | CREATE_SUSPENDED | CREATE_NO_WINDOW;
-  const bool made =
-      InitializeProcThreadAttributeList(list, 1, 0, &size) &&
-      UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited,
-                                sizeof inherited, nullptr, nullptr) &&
-      (token.valid()
-           ? CreateProcessAsUserW(token.get(), nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                                  flags, nullptr, nullptr, &startup.StartupInfo, &started)
-           : CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
-                            nullptr, &startup.StartupInfo, &started));
+  const auto create = [&](HANDLE as) {
+    return as != nullptr
+               ? CreateProcessAsUserW(as, nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                                      flags, nullptr, nullptr, &startup.StartupInfo, &started)
+               : CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
+                                nullptr, &startup.StartupInfo, &started);
+  };
+  // A system that will not start a process with the restricted token still starts the worker.
+  const bool made = InitializeProcThreadAttributeList(list, 1, 0, &size) &&
+                    UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited,
+                                              sizeof inherited, nullptr, nullptr) &&
+                    ((token.valid() && create(token.get())) || create(nullptr));
   const std::string error = made ? std::string() : lastSystemError();
   if (size > 0 && list != nullptr) DeleteProcThreadAttributeList(list);
   if (!made) throw HostError::io("", "cannot start the plug-in's worker: " + error);
