@@ -2,6 +2,7 @@
 // main only parses the command line, chooses how output is rendered, runs the command it names
 // and renders what it answered or how it failed.
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <iterator>
 #include <map>
@@ -18,6 +19,7 @@
 #include "host/output/Renderer.h"
 #include "host/platform/CommandLine.h"
 #include "host/platform/StandardStreams.h"
+#include "host/plugin/WorkerMain.h"
 
 namespace {
 
@@ -78,6 +80,15 @@ void addOptions(Parsed& parsed) {
   app.fallthrough();
   app.add_option("--plugin", parsed.host.plugin.path,
                  "plug-in to load (default: beside fwhost, else the installed one)");
+  app.add_option_function<double>(
+         "--plugin-timeout",
+         [&parsed](double seconds) {
+           parsed.host.plugin.limits.deadline =
+               std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
+         },
+         "seconds each call of the plug-in may take (default 10); it runs in a process of its "
+         "own with at most 1 GiB of memory")
+      ->check(CLI::Range(0.001, 86400.0));
   app.add_flag("--verbose", parsed.host.plugin.log.verbose,
                "show all that the plug-in logs, not only its first two records");
   app.add_flag("--version", parsed.version,
@@ -156,8 +167,11 @@ int run(Parsed& parsed, const std::vector<std::string>& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::vector<std::string> arguments = fwhost::commandLine(argc, argv);
+  if (arguments.size() > 1 && arguments[1] == fwhost::kWorkerArgument)
+    return fwhost::runPluginWorker(arguments);
   fwhost::reserveStandardStreams();
   Parsed parsed;
   addOptions(parsed);
-  return run(parsed, fwhost::commandLine(argc, argv));
+  return run(parsed, arguments);
 }

@@ -8,6 +8,7 @@ packages=(
   libboost-dev libboost-log-dev libboost-filesystem-dev
   libgtest-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev libssl-dev
+  libseccomp-dev  # the worker's system call filter
   locales
   git help2man dpkg-dev file strip-nondeterminism clang-format
   python3  # the guest test reads fwhost's JSON with it

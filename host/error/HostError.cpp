@@ -23,6 +23,7 @@ const KindRow kKinds[] = {
     {ErrorKind::unusablePlugin,     2, "unusable-plugin"},
     {ErrorKind::pluginRefused,      3, "plugin-refused"},
     {ErrorKind::inconsistentAnswer, 3, "inconsistent-answer"},
+    {ErrorKind::pluginFailed,       3, "plugin-failed"},
     {ErrorKind::mismatch,           3, "mismatch"},
     {ErrorKind::internal,           4, "internal"},
 };
@@ -69,6 +70,11 @@ HostError HostError::inconsistentAnswer(const std::string& plugin, const std::st
 HostError HostError::unreadableAnswer(const std::string& plugin, const std::string& reason) {
   return {ErrorKind::inconsistentAnswer, plugin,
           "answered a document that is not XML (" + reason + ")"};
+}
+
+HostError HostError::pluginFailed(const std::string& plugin, const std::string& what,
+                                  const std::string& during) {
+  return {ErrorKind::pluginFailed, plugin, what + " " + during};
 }
 
 HostError HostError::mismatch(const std::string& path, const std::string& what) {

@@ -17,6 +17,7 @@ enum class ErrorKind {
   unusablePlugin,      // the plug-in cannot be found or loaded, or lacks an export
   pluginRefused,       // the plug-in answered 36 or refused an image
   inconsistentAnswer,  // an answer that breaks the plug-in's protocol
+  pluginFailed,        // the plug-in crashed, exited, overstepped a limit or gave no answer
   mismatch,            // verify: a plan folder differs from its manifest
   internal,            // a fault of fwhost itself
 };
@@ -42,6 +43,9 @@ class HostError : public std::exception {
   static HostError inconsistentAnswer(const std::string& plugin, const std::string& detail);
   // "PLUGIN: answered a document that is not XML (REASON)".
   static HostError unreadableAnswer(const std::string& plugin, const std::string& reason);
+  // "PLUGIN: WHAT DURING": "killed by SIGSEGV in GetTargetFirmwareBinary".
+  static HostError pluginFailed(const std::string& plugin, const std::string& what,
+                                const std::string& during);
   static HostError mismatch(const std::string& path, const std::string& what);
   static HostError noPluginFound(const std::vector<std::string>& tried);
   static HostError internal(const std::string& what);

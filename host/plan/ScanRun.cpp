@@ -110,15 +110,15 @@ DriveReport reportOf(const ScannedDrive& drive, const VendorAttributes& vendor,
   row.readFrom = sourceName(drive.source);
   row.drive = DriveNames{drive.identity.model, drive.identity.serial, drive.identity.firmware};
   row.truncation = drive.truncation;
+  // The row is copied into each try, so that a failure still has the drive's identity.
   try {
-    if (vendor.rulesFile.empty())
-      return mappedDrive(drive, vendor.settings, std::move(row), plugin);
+    if (vendor.rulesFile.empty()) return mappedDrive(drive, vendor.settings, row, plugin);
     const AttributeRule* rule = findRule(vendor.rules, drive.identity.model, drive.identity.serial);
-    if (rule) return mappedDrive(drive, rule->attributes, std::move(row), plugin);
+    if (rule) return mappedDrive(drive, rule->attributes, row, plugin);
     row.warnings.push_back(
         {"no-matching-rule", drive.device,
          "no rule of " + vendor.rulesFile + " matches it: mapped without vendor attributes"});
-    return mappedDrive(drive, {}, std::move(row), plugin);
+    return mappedDrive(drive, {}, row, plugin);
   } catch (const HostError& error) {
     return unreadableDrive(std::move(row), {errorCode(error.kind()), error.what()});
   } catch (const std::exception& error) {

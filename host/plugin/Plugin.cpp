@@ -1,12 +1,13 @@
 #include "host/plugin/Plugin.h"
 
 #include <cstdint>
+#include <cstring>
 #include <system_error>
 #include <utility>
 
 #include "host/error/HostError.h"
 #include "host/plugin/Answer.h"
-#include "host/plugin/PluginLog.h"
+#include "provider/fwprovider.h"
 
 namespace fwhost {
 namespace {
@@ -28,20 +29,9 @@ struct Reply {
   std::string bytes;  // as many as the plug-in reported, when code is 0
 };
 
-template <typename Export>
-void resolve(const PluginLibrary& library, const std::filesystem::path& path, const char* name,
-             Export& function) {
-  function = reinterpret_cast<Export>(library.symbol(name));
-  if (function == nullptr) {
-    throw HostError::unusablePlugin(
-        path.u8string(), std::string("not a firmware provider plug-in (no export ") + name + ")");
-  }
-}
-
-// call(buffer, &length) is one export call; what it writes to stdout goes to the log.
+// call(buffer, &length) is one export call.
 template <typename Call>
-Reply negotiate(const std::filesystem::path& path, const LogView& view, Call call) {
-  const PluginLog log(view);
+Reply negotiate(const std::filesystem::path& path, Call call) {
   std::string buffer(kFirstCapacity, '\0');
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     auto length = static_cast<uint32_t>(buffer.size());
@@ -75,39 +65,43 @@ std::string text(const std::filesystem::path& path, Reply reply, const HostError
   return reply.bytes;
 }
 
-// Loading runs the plug-in's own start-up code, which may write to stdout too. Only a regular
-// file is loaded: the loader would wait forever on a FIFO.
-PluginLibrary load(const std::filesystem::path& given, const std::filesystem::path& path,
-                   const LogView& view) {
+// Only a regular file is loaded: the loader would wait on a FIFO until the deadline.
+void requireRegularFile(const std::filesystem::path& given, const std::filesystem::path& path) {
   std::error_code error;
   const auto status = std::filesystem::status(path, error);
   if (!std::filesystem::exists(status))
     throw HostError::unusablePlugin(given.u8string(), "no such plug-in");
   if (!std::filesystem::is_regular_file(status))
     throw HostError::unusablePlugin(given.u8string(), "not a regular file, so no plug-in");
-  const PluginLog log(view);
-  return PluginLibrary(path);
 }
 
 }  // namespace
 
-Plugin::Plugin(const std::filesystem::path& path, LogView log)
+Plugin::Plugin(const std::filesystem::path& path, LogView log, WorkerLimits limits)
     : path_(std::filesystem::absolute(path).lexically_normal()),
       log_(std::move(log)),
-      library_(load(path, path_, log_)) {
-  if (!library_.loaded())
-    throw HostError::unusablePlugin(path.u8string(),
-                                    "cannot load the plug-in: " + library_.error());
-  resolve(library_, path_, "GetTargetFirmwareMappingAttributes", mapping_);
-  resolve(library_, path_, "GetFirmwareConfigurationAttributes", configuration_);
-  resolve(library_, path_, "GetTargetFirmwareBinary", binary_);
+      limits_(limits) {
+  requireRegularFile(path, path_);
+  worker_ = std::make_unique<Worker>(path_, path.u8string(), limits_, log_);
+}
+
+Plugin::~Plugin() = default;
+
+uint32_t Plugin::call(Export which, const std::string& input, char* buffer,
+                      uint32_t* length) const {
+  // A call that ended the last worker was an error of its own; this one gets a fresh worker.
+  if (!worker_->alive()) worker_ = std::make_unique<Worker>(path_, path_.u8string(), limits_, log_);
+  const ExportAnswer answer = worker_->call({which, buffer != nullptr, *length, input});
+  if (!answer.bytes.empty()) std::memcpy(buffer, answer.bytes.data(), answer.bytes.size());
+  *length = answer.length;
+  return answer.code;
 }
 
 std::string Plugin::configuration() const {
   return text(path_,
-              negotiate(path_, log_,
+              negotiate(path_,
                         [this](char* buffer, uint32_t* length) {
-                          return configuration_(nullptr, 0, buffer, length);
+                          return call(Export::configuration, {}, buffer, length);
                         }),
               HostError::pluginRefused(path_.u8string(),
                                        "the plug-in refused to describe itself (36: invalid "
@@ -115,11 +109,10 @@ std::string Plugin::configuration() const {
 }
 
 std::string Plugin::mapping(const std::string& description, const std::string& origin) const {
-  const auto size = static_cast<uint32_t>(description.size());
   return text(path_,
-              negotiate(path_, log_,
+              negotiate(path_,
                         [&](char* buffer, uint32_t* length) {
-                          return mapping_(description.data(), size, buffer, length);
+                          return call(Export::mapping, description, buffer, length);
                         }),
               HostError::pluginRefused(origin, "plug-in " + path_.u8string() +
                                                    " refused this drive description (36: invalid "
@@ -127,12 +120,8 @@ std::string Plugin::mapping(const std::string& description, const std::string& o
 }
 
 uint32_t Plugin::imageSize(const std::string& name) const {
-  const auto size = static_cast<uint32_t>(name.size());
   uint32_t length = 0;
-  const uint32_t code = [&] {
-    const PluginLog log(log_);
-    return binary_(name.data(), size, nullptr, &length);
-  }();
+  const uint32_t code = call(Export::binary, name, nullptr, &length);
   if (code == FWPROVIDER_INVALID_ARGUMENTS && length == 0) return 0;
   if (code != FWPROVIDER_BUFFER_TOO_SMALL || length == 0) {
     throw HostError::inconsistentAnswer(path_.u8string(), "code " + std::to_string(code) +
@@ -148,14 +137,7 @@ std::string Plugin::image(const std::string& name) const {
   std::string bytes(size, '\0');
   if (size == 0) return bytes;
   uint32_t length = size;
-  const uint32_t code = [&] {
-    const PluginLog log(log_);
-    return binary_(name.data(), static_cast<uint32_t>(name.size()),
-                   reinterpret_cast<uint8_t*>(bytes.data()), &length);
-  }();
-  // The image's pages of the plug-in would otherwise stay counted in fwhost's memory, one more
-  // image with each package of a plan.
-  library_.releaseReadOnlyPages();
+  const uint32_t code = call(Export::binary, name, bytes.data(), &length);
   if (code != FWPROVIDER_OK || length != size) {
     throw HostError::inconsistentAnswer(
         path_.u8string(), "code " + std::to_string(code) + ", " + std::to_string(length) +

@@ -34,7 +34,7 @@ std::filesystem::path defaultPluginPath() {
 
 Plugin openPlugin(const PluginChoice& choice) {
   return Plugin(choice.path.empty() ? defaultPluginPath() : std::filesystem::u8path(choice.path),
-                choice.log);
+                choice.log, choice.limits);
 }
 
 }  // namespace fwhost

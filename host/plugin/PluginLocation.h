@@ -14,6 +14,7 @@ namespace fwhost {
 struct PluginChoice {
   std::string path;  // --plugin; empty: the default location
   LogView log;
+  WorkerLimits limits;  // --plugin-timeout
 };
 
 // In order: beside fwhost, the installed plug-in folder, the build tree's plug-in folder.

@@ -1,60 +1,39 @@
 #include "host/plugin/PluginLog.h"
 
-#include <string>
-
-#include "host/error/HostError.h"
-#include "host/platform/SystemError.h"
-#include "host/platform/TemporaryFile.h"
-
 namespace fwhost {
 namespace {
 
 constexpr int kShownRecords = 2;
 constexpr size_t kShownBytes = 300;
+constexpr size_t kVerboseLineBytes = size_t{1} << 20;
 
 }  // namespace
 
-PluginLog::PluginLog(const LogView& view) : file_(openTemporaryFile()), view_(view) {
-  if (!file_) {
-    throw HostError::io("",
-                        "cannot make a temporary file for the plug-in's log: " + lastSystemError());
-  }
-  capture_.emplace(file_.get());
-}
-
 PluginLog::~PluginLog() {
-  capture_.reset();
-  showLog(file_.get(), view_);
+  if (!line_.empty()) endLine();
+  if (left_ > 0 && view_.lines) {
+    view_.lines("(" + std::to_string(left_) + " more bytes of plug-in log; --verbose shows all)");
+  }
 }
 
-void showLog(std::FILE* log, const LogView& view) {
-  if (!view.lines) return;
-  const bool verbose = view.verbose;
-  std::fflush(log);
-  std::fseek(log, 0, SEEK_END);
-  const long total = std::ftell(log);
-  std::rewind(log);
-  long shown = 0;
-  int records = 0;
-  std::string line;
-  for (int byte; (verbose || records < kShownRecords) && (byte = std::getc(log)) != EOF;) {
-    if (byte == '\n') {
-      view.lines(line);
-      shown += static_cast<long>(line.size()) + 1;
-      ++records;
-      line.clear();
-    } else if (verbose || line.size() < kShownBytes) {
-      line += static_cast<char>(byte);
+void PluginLog::add(const char* bytes, size_t size) {
+  const size_t lineCap = view_.verbose ? kVerboseLineBytes : kShownBytes;
+  for (size_t i = 0; i < size; ++i) {
+    const bool shown = view_.lines && (view_.verbose || lines_ < kShownRecords);
+    if (bytes[i] == '\n' && shown) {
+      endLine();
+    } else if (shown && line_.size() < lineCap) {
+      line_ += bytes[i];
+    } else {
+      ++left_;
     }
   }
-  if (!line.empty()) {
-    view.lines(line);
-    shown += static_cast<long>(line.size());
-  }
-  if (total > shown) {
-    view.lines("(" + std::to_string(total - shown) +
-               " more bytes of plug-in log; --verbose shows all)");
-  }
+}
+
+void PluginLog::endLine() {
+  view_.lines(line_);
+  line_.clear();
+  ++lines_;
 }
 
 }  // namespace fwhost

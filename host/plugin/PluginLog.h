@@ -1,16 +1,13 @@
-// What the plug-in writes to stdout during one call: caught in a temporary file while this
-// object lives, then handed on line by line, bounded unless verbose (a 50 MB record stays off
-// the terminal). The file is never read into memory.
+// What the plug-in writes to its stdout and stderr during one call (or its loading, or its
+// unloading), handed on line by line when this object goes: bounded unless verbose, so that a
+// 50 MB record stays off the terminal and out of memory.
 #ifndef FWHOST_PLUGIN_PLUGINLOG_H
 #define FWHOST_PLUGIN_PLUGINLOG_H
 
-#include <cstdio>
+#include <cstddef>
+#include <cstdint>
 #include <functional>
-#include <memory>
-#include <optional>
 #include <string>
-
-#include "host/platform/StdoutCapture.h"
 
 namespace fwhost {
 
@@ -20,30 +17,29 @@ using LogLines = std::function<void(const std::string& line)>;
 
 // How much of the log is shown and where it goes.
 struct LogView {
-  bool verbose = false;  // every line, each whole
+  bool verbose = false;  // every line, each whole up to 1 MiB
   LogLines lines;        // none: the log is dropped
 };
 
+// Shows all lines when verbose; else the first two, each cut at 300 bytes; then
+// "(N more bytes of plug-in log; --verbose shows all)" for what was left out.
 class PluginLog {
  public:
-  // HostError (io) when no temporary file can be made.
-  explicit PluginLog(const LogView& view);
+  explicit PluginLog(const LogView& view) : view_(view) {}
   ~PluginLog();
   PluginLog(const PluginLog&) = delete;
   PluginLog& operator=(const PluginLog&) = delete;
 
- private:
-  struct Close {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-  };
-  std::unique_ptr<std::FILE, Close> file_;
-  std::optional<StdoutCapture> capture_;
-  const LogView& view_;
-};
+  void add(const char* bytes, size_t size);
 
-// The log's lines to view.lines: all of them when verbose; else the first two, each cut at 300
-// bytes, then "(N more bytes of plug-in log; --verbose shows all)".
-void showLog(std::FILE* log, const LogView& view);
+ private:
+  void endLine();
+
+  const LogView& view_;
+  std::string line_;
+  int lines_ = 0;
+  uint64_t left_ = 0;  // bytes not shown
+};
 
 }  // namespace fwhost
 

@@ -15,6 +15,7 @@
 #include <functional>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
@@ -31,6 +32,7 @@
 #include "host/platform/SafeWrite.h"
 #include "host/platform/SystemError.h"
 #include "host/platform/WideText.h"
+#include "host/platform/WorkerSandbox.h"
 #include "provider/fwprovider.h"
 #include "tests/NullDevice.h"
 #include "tests/host/ChildProcess.h"
@@ -697,16 +699,19 @@ TEST_F(FwhostTest, PlanWritesPackagesSumsAndAManifestThatVerifyKeepingWhatIsInPl
 }
 
 // Ctrl-C reaches only a program on a console, which the tests under Wine do not give it; the
-// FIFO and the link are Linux's.
+// mapped pause file and the link are Linux's.
 #if !defined(_WIN32)
-// The FIFO opened for writing once the stub plug-in waits on it; -1 when the child ended first.
-int openWhenPaused(const fs::path& fifo, const ChildProcess& child) {
+// Whether the stub plug-in waits on the file it marks; false when the child ended first.
+bool paused(const fs::path& mark, const ChildProcess& child) {
   for (;;) {
-    const int written = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
-    if (written >= 0 || !child.running()) return written;
+    if (slurp(mark) == "1") return true;
+    if (!child.running()) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
 }
+
+// Lets the paused stub go on: written in place, as the stub has the file mapped.
+void release(const fs::path& mark) { std::fstream(mark, std::ios::in | std::ios::out) << '2'; }
 
 TEST_F(FwhostTest, AnInterruptedKilledOrRedirectedPlanLeavesNothingAstrayAndARerunCompletesIt) {
   const std::vector<std::string> plan{
@@ -729,12 +734,11 @@ TEST_F(FwhostTest, AnInterruptedKilledOrRedirectedPlanLeavesNothingAstrayAndARer
   ASSERT_EQ(run(plan).exit, 0);
   expect({"verify", "plan"}, 0, "complete plan");
 
-  // The stub waits while it hands out its package named pause..., until the test closes the
-  // FIFO. A run killed before any package or after two leaves what a rerun completes (with a
+  // The stub waits while it hands out its package named pause..., until the test lets it go.
+  // A run killed before any package or after two leaves what a rerun completes (with a
   // temporary file, had it been killed mid-write); a second run keeps out; a folder swapped for
   // a link redirects nothing. One package's name is as long as a file name leaves room for.
   const fs::path pause = dir_ / "pause";
-  ASSERT_EQ(::mkfifo(pause.c_str(), 0600), 0);
   fs::create_directory(dir_ / "elsewhere");
   const std::string longest(251, 'n'), pausedLast = "first~middle~pause" + longest.substr(5);
   struct Row {
@@ -764,15 +768,15 @@ TEST_F(FwhostTest, AnInterruptedKilledOrRedirectedPlanLeavesNothingAstrayAndARer
     SCOPED_TRACE(row.packages.substr(0, 20));
     fs::remove_all(dir_ / "plan");
     stub_ = update(row.packages);
+    spit(pause, "0");
     setEnvironment("FWHOST_STUB_PAUSE", pause.string());
-    ChildProcess paused = start(plan);
-    const int fifo = openWhenPaused(pause, paused);
-    ASSERT_GE(fifo, 0);
-    row.meanwhile(paused);
-    ::close(fifo);
+    ChildProcess child = start(plan);
+    ASSERT_TRUE(paused(pause, child));
+    row.meanwhile(child);
+    release(pause);
     // A pause that should not come (a package fetched twice) fails the row instead of hanging.
-    for (int again; (again = openWhenPaused(pause, paused)) >= 0;) ::close(again);
-    EXPECT_EQ(finish(paused).exit, row.exit);
+    while (paused(pause, child)) release(pause);
+    EXPECT_EQ(finish(child).exit, row.exit);
     setEnvironment("FWHOST_STUB_PAUSE", "");
     if (row.exit != 0) {
       spit(dir_ / "plan" / ".fwhost-0123456789ab", "");
@@ -821,6 +825,106 @@ TEST_F(FwhostTest, AFileSizeLimitEndsAWriteWithItsErrorAndNoTemporaryFile) {
     EXPECT_FALSE(fwhost::isTemporaryName(entry.path().filename().string())) << entry.path();
 }
 #endif
+
+// Each fault of a plug-in ends its call with one line that names the plug-in, what happened and
+// the export (in JSON too), and leaves a plan as it was; what the plug-in prints at load, in a
+// call or at unload stays off stdout. Where a sanitizer handles the crash, or Windows cannot
+// refuse a system call, only the export is checked.
+TEST_F(FwhostTest, AMisbehavingPlugInIsNamedWithWhatItDidAndLeavesAPlanAsItWas) {
+  const std::string stub = hostPath(STUB_HOSTILE_PLUGIN);
+  const std::vector<std::string> plan{
+      "--plugin", stub, "--plugin-timeout", "0.5", "plan", "--set", "A=1", "-o", "kept", "--json"};
+  stub_ = update("A~B");
+  ASSERT_EQ(run(plan).exit, 0);
+  std::map<std::string, std::string> kept;
+  for (const auto& file : fs::directory_iterator(dir_ / "kept"))
+    kept[file.path().filename().string()] = slurp(file.path());
+#if defined(_WIN32)
+  const bool confined = false;
+#else
+  const bool confined = fwhost::kWorkerConfined;
+#endif
+  struct Row {
+    const char* fault;  // FWHOST_STUB_FAULT
+    int exit;
+    std::string what;    // checked where the build confines its worker
+    std::string during;  // checked always
+    bool confinedOnly = false;
+  };
+  const std::string mapping = "in GetTargetFirmwareMappingAttributes";
+  const std::string binary = "in GetTargetFirmwareBinary";
+  const Row rows[] = {
+#if defined(_WIN32)
+    // Windows' loader catches a crash in a library's start-up code and fails the load.
+    {"load:segv", 2, "cannot load the plug-in", ""},
+#else
+    {"load:segv", 3, "killed by SIGSEGV", "while loading"},
+#endif
+    {"mapping:segv", 3, "killed by SIGSEGV", mapping},
+    {"configuration:segv", 3, "killed by SIGSEGV", "in GetFirmwareConfigurationAttributes"},
+    {"binary:abort", 3, "killed by SIGABRT", binary},
+    {"mapping:exit", 3, "exited with code 0", mapping},
+    {"mapping:loop", 3, "no answer within 0.5 s", mapping},
+    {"binary:sleep", 3, "no answer within 0.5 s", binary},
+    {"mapping:overrun", 3, "wrote past the end of its buffer", mapping},
+    {"mapping:allocate", 3, "ran out of memory at its limit of 1024 MiB", mapping, true},
+    {"mapping:open", 3, "made the forbidden system call openat", mapping, true},
+    {"mapping:socket", 3, "made the forbidden system call socket", mapping, true},
+    {"mapping:fork", 3, "made the forbidden system call clone", mapping, true},
+    {"mapping:exec", 3, "made the forbidden system call execve", mapping, true},
+    {"binary:thread", 3, "made the forbidden system call", binary, true},
+    {"load:print", 0, "stub printed load", ""},
+    {"mapping:print", 0, "stub printed mapping", ""},
+    {"unload:print", 0, "stub printed unload", ""},
+#if !defined(_WIN32)
+    // Under Wine a crash while the process ends leaves its exit code 0.
+    {"unload:segv", 0, "killed by SIGSEGV", "while unloading"},
+#endif
+    {"unload:loop", 0, "not unloaded within 0.5 s", ""},
+  };
+  for (const Row& row : rows) {
+    if (row.confinedOnly && !confined) continue;
+    SCOPED_TRACE(row.fault);
+    setEnvironment("FWHOST_STUB_FAULT", row.fault);
+    const Outcome outcome = run(plan);
+    EXPECT_EQ(outcome.exit, row.exit) << outcome.err;
+    EXPECT_NE(outcome.err.find(row.during), std::string::npos) << outcome.err;
+    if (confined) {
+      EXPECT_NE(outcome.err.find(row.what), std::string::npos) << outcome.err;
+    }
+    const json answer = json::parse(outcome.out);
+    if (row.exit != 0) {
+      const std::string error = lines(outcome.err).back();
+      EXPECT_EQ(error.rfind("fwhost: " + stub + ": ", 0), 0u) << error;
+      EXPECT_EQ(answer.at("error").at("exit_code"), row.exit);
+      EXPECT_EQ(answer.at("error").at("message"), error.substr(8));
+    }
+    for (const auto& [name, bytes] : kept) EXPECT_EQ(slurp(dir_ / "kept" / name), bytes) << name;
+  }
+  // An image streamed to stdout is its bytes alone, whatever the plug-in prints as it unloads.
+  setEnvironment("FWHOST_STUB_FAULT", "unload:print");
+  EXPECT_EQ(run({"--plugin", stub, "fetch", "A", "-o", "-"}).out, "A");
+#if !defined(_WIN32)
+  // A drive whose mapping crashes the worker (sdc, serial QM24B0004) is that drive's error; the
+  // next gets a fresh worker. sdd fails as it always does.
+  setEnvironment("FWHOST_STUB_FAULT", "mapping:segv");
+  setEnvironment("FWHOST_STUB_FAULT_ON", "QM24B0004");
+  const Outcome scanned =
+      run({"--plugin", stub, "scan", "--sysfs-root", makeSysfsTree(dir_ / "sys"), "--json"});
+  EXPECT_EQ(scanned.exit, 5) << scanned.err;
+  for (const json& drive : json::parse(scanned.out).at("drives")) {
+    const bool crashing = drive.at("device") == "sdc";
+    EXPECT_EQ(!drive.at("error").is_null(), crashing || drive.at("device") == "sdd") << drive;
+    if (crashing) {
+      EXPECT_EQ(drive.at("error").at("code"), "plugin-failed");
+      EXPECT_NE(drive.at("error").at("message").get<std::string>().find(mapping),
+                std::string::npos);
+    }
+  }
+  setEnvironment("FWHOST_STUB_FAULT_ON", "");
+#endif
+  setEnvironment("FWHOST_STUB_FAULT", "");
+}
 
 // A refused drive description: the plug-in's records come first on stderr, then fwhost's line.
 TEST_F(FwhostTest, ThePlugInsLogIsShownBoundedUnlessVerbose) {

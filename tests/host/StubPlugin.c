@@ -7,13 +7,128 @@
  *   huge...      asks for a 4 GiB buffer
  *   short...     one byte fewer than it announced, with code 0
  *   changing...  other bytes at each call
- *   pause...     first waits for a byte from the FIFO that FWHOST_STUB_PAUSE names
+ *   pause...     first marks the file FWHOST_STUB_PAUSE names (mapped at load: a confined
+ *                plug-in opens nothing later) with '1' and waits until the test writes '2'
+ * FWHOST_STUB_FAULT=WHERE:WHAT misbehaves at load, at unload or in an export (configuration,
+ * mapping, binary), in the mapping only for an input that holds FWHOST_STUB_FAULT_ON when set:
+ *   segv, abort, exit (exit(0)), loop, sleep, print (a line on stdout), overrun (writes past
+ *   the buffer), allocate (without end), open (a file), socket, fork, exec (on Windows a
+ *   child process, which says in the log whether it started), thread (left
+ *   running)
  * FWHOST_STUB_VERSION, when set, is its configuration's Version, which it also logs. */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
 #include "provider/fwprovider.h"
+
+/* StubAllocation.cpp: allocates with new until it fails, as a C++ plug-in would. */
+void stubAllocateWithoutEnd(void);
+
+#if !defined(_WIN32)
+static volatile char* pauseMark;
+#endif
+
+#if defined(_WIN32)
+static DWORD WINAPI chatter(void* unused) {
+  for (;;) {
+    puts("thread");
+    Sleep(1);
+  }
+  return 0;
+}
+#else
+static void* chatter(void* unused) {
+  for (;;) {
+    puts("thread");
+    usleep(1000);
+  }
+  return NULL;
+}
+#endif
+
+static int holds(const char* input, uint32_t inputLength, const char* text) {
+  const size_t size = strlen(text);
+  for (size_t at = 0; at + size <= inputLength; ++at)
+    if (memcmp(input + at, text, size) == 0) return 1;
+  return 0;
+}
+
+/* Misbehaves as FWHOST_STUB_FAULT asks when it names where; buffer and length: the buffer being
+ * answered into, for an overrun. */
+static void misbehave(const char* where, const char* input, uint32_t inputLength, char* buffer,
+                      uint32_t length) {
+  const char* fault = getenv("FWHOST_STUB_FAULT");
+  const char* on = getenv("FWHOST_STUB_FAULT_ON");
+  const size_t named = strlen(where);
+  if (fault == NULL || strncmp(fault, where, named) != 0 || fault[named] != ':') return;
+  if (on != NULL && input != NULL && !holds(input, inputLength, on)) return;
+  const char* what = fault + named + 1;
+  if (strcmp(what, "segv") == 0) {
+    int* volatile nowhere = NULL;
+    *nowhere = 1;
+  }
+  if (strcmp(what, "abort") == 0) abort();
+  if (strcmp(what, "exit") == 0) exit(0);
+  if (strcmp(what, "loop") == 0)
+    for (volatile int spin = 0;; ++spin) {
+    }
+  if (strcmp(what, "print") == 0) printf("stub printed %s\n", where);
+  if (strcmp(what, "overrun") == 0 && buffer != NULL) memset(buffer, 'x', length + 16);
+  if (strcmp(what, "allocate") == 0) stubAllocateWithoutEnd();
+#if defined(_WIN32)
+  if (strcmp(what, "sleep") == 0) Sleep(100000);
+  if (strcmp(what, "open") == 0) fopen("C:\\windows\\win.ini", "r");
+  if (strcmp(what, "thread") == 0) CreateThread(NULL, 0, chatter, NULL, 0, NULL);
+  if (strcmp(what, "exec") == 0) {
+    char command[] = "cmd.exe /c exit 0";
+    STARTUPINFOA startup;
+    PROCESS_INFORMATION started;
+    memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    const BOOL made =
+        CreateProcessA(NULL, command, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &started);
+    printf("child process %s\n", made ? "started" : "refused");
+  }
+#else
+  if (strcmp(what, "sleep") == 0) sleep(100);
+  if (strcmp(what, "open") == 0) open("/etc/passwd", O_RDONLY);
+  if (strcmp(what, "socket") == 0) socket(AF_INET, SOCK_STREAM, 0);
+  if (strcmp(what, "fork") == 0 && fork() == 0) _exit(0);
+  if (strcmp(what, "exec") == 0) execl("/bin/true", "true", (char*)NULL);
+  if (strcmp(what, "thread") == 0) {
+    pthread_t thread;
+    pthread_create(&thread, NULL, chatter, NULL);
+  }
+#endif
+}
+
+#if defined(__GNUC__)
+__attribute__((constructor)) static void load(void) {
+  misbehave("load", NULL, 0, NULL, 0);
+#if !defined(_WIN32)
+  const char* path = getenv("FWHOST_STUB_PAUSE");
+  const int file = path == NULL || path[0] == '\0' ? -1 : open(path, O_RDWR);
+  if (file >= 0) {
+    void* mapped = mmap(NULL, 1, PROT_READ | PROT_WRITE, MAP_SHARED, file, 0);
+    if (mapped != MAP_FAILED) pauseMark = mapped;
+    close(file);
+  }
+#endif
+}
+
+__attribute__((destructor)) static void unload(void) { misbehave("unload", NULL, 0, NULL, 0); }
+#endif
 
 static uint32_t answer(const char* text, uint32_t size, char* buffer, uint32_t* bufferLength) {
   if (*bufferLength < size) {
@@ -31,10 +146,12 @@ FWPROVIDER_API uint32_t FWPROVIDER_CALL GetFirmwareConfigurationAttributes(const
                                                                            uint32_t* bufferLength) {
   static const char odd[] = "not a document";
   static const char configuration[] = "<Object><Property name=\"Version\" value=\"9.9\"/></Object>";
+  misbehave("configuration", NULL, 0, buffer, *bufferLength);
   const char* version = getenv("FWHOST_STUB_VERSION");
   if (version != NULL) {
     char document[512];
     printf("log: %s\n", version);
+    fflush(stdout);
     snprintf(document, sizeof document,
              "<Object><Property name=\"Version\" value=\"%s\"/></Object>", version);
     return answer(document, (uint32_t)strlen(document) + 1, buffer, bufferLength);
@@ -49,6 +166,7 @@ FWPROVIDER_API uint32_t FWPROVIDER_CALL GetTargetFirmwareMappingAttributes(const
                                                                            char* buffer,
                                                                            uint32_t* bufferLength) {
   const char* mapping = getenv("FWHOST_STUB");
+  misbehave("mapping", input, inputLength, buffer, *bufferLength);
   if (mapping == NULL || strcmp(mapping, "4GiB") == 0) {
     *bufferLength = mapping == NULL ? *bufferLength + 1 : UINT32_MAX;
     return FWPROVIDER_BUFFER_TOO_SMALL;
@@ -61,12 +179,12 @@ static int named(const char* name, uint32_t length, const char* prefix) {
 }
 
 static void waitForTheTest(void) {
-  const char* path = getenv("FWHOST_STUB_PAUSE");
-  FILE* fifo = path == NULL ? NULL : fopen(path, "r");
-  if (fifo != NULL) {
-    fgetc(fifo);
-    fclose(fifo);
-  }
+#if !defined(_WIN32)
+  if (pauseMark == NULL) return;
+  *pauseMark = '1';
+  while (*pauseMark != '2') usleep(1000);
+  *pauseMark = '0';
+#endif
 }
 
 FWPROVIDER_API uint32_t FWPROVIDER_CALL GetTargetFirmwareBinary(const char* imageName,
@@ -75,6 +193,7 @@ FWPROVIDER_API uint32_t FWPROVIDER_CALL GetTargetFirmwareBinary(const char* imag
                                                                 uint32_t* bufferLength) {
   static uint8_t calls = 0;
   uint32_t size = imageNameLength;
+  misbehave("binary", NULL, 0, (char*)buffer, *bufferLength);
   if (named(imageName, imageNameLength, "big")) size = 32u << 20;
   if (named(imageName, imageNameLength, "huge")) size = UINT32_MAX;
   if (*bufferLength < size || buffer == NULL) {
