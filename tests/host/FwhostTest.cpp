@@ -902,7 +902,7 @@ TEST_F(FwhostTest, ASignedPlanVerifiesOnlyAsSignedByATrustedKey) {
   expect({"verify", "signed", "--key", "keys/signer.pub.pem"}, 0, "signed by");
 #endif
   // Plans signed by fwhost on each platform verify on this one.
-  for (const char* platform : {"linux"}) {
+  for (const char* platform : {"linux", "windows"}) {
     const std::string plan = std::string("signed-on-") + platform;
     fs::create_directory(dir_ / plan);
     for (const char* name : kPackages)
@@ -1138,6 +1138,18 @@ TEST_F(FwhostTest, ScanMapsEachDriveAsItIdentifiesItselfAndPlansThoseWithAnUpdat
   EXPECT_EQ(printed[9], "nvme10: no plan: no update offered");
   EXPECT_EQ(printed[10].rfind("sda: update to REV1: ", 0), 0u) << printed[10];
   EXPECT_EQ(printed[13], "sdd: no plan: its row is an error");
+
+  // Each plan signed; a key that cannot sign ends the scan before a drive is read.
+  copyKeys(dir_ / "keys");
+  scan = {"scan", "--sysfs-root", sys, "--attributes", "fleet.json", "--plan", "signed", "--sign"};
+  expect(scan, 1, "--sign: 1 required");
+  scan.push_back("keys/rsa.pem");
+  expect(scan, 2, "keys/rsa.pem: is a key of type RSA");
+  EXPECT_FALSE(fs::exists(dir_ / "signed"));
+  scan.back() = "keys/signer.pem";
+  EXPECT_EQ(run(scan).exit, 5);
+  expect({"verify", "signed/QM_1TB_NVMe-QM24A0001", "--key", "keys/signer.pub.pem"}, 0,
+         "signed by keys/signer.pub.pem");
 }
 #endif
 
