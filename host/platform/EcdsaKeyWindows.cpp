@@ -71,11 +71,12 @@ constexpr unsigned char kSequence = 0x30, kInteger = 0x02, kBitString = 0x03, kO
   throw HostError::invalidInput(origin, what);
 }
 
-// The algorithm identifier of a key: only ecPublicKey on P-256; others are named.
-void requireP256(std::string_view identifier, const std::string& origin) {
+// The algorithm identifier of a key: only ecPublicKey on P-256; others are named, and one of a
+// type not known here is unknown, as libcrypto finds it.
+void requireP256(std::string_view identifier, const std::string& origin, const char* unknown) {
   DerReader reader(identifier);
   std::string_view type, curve;
-  if (!reader.read(kOid, type)) unreadable(origin, "names no key type");
+  if (!reader.read(kOid, type)) unreadable(origin, unknown);
   if (type != kEcPublicKey) {
     for (const NamedOid& known : kKeyTypes) {
       if (type == known.oid) {
@@ -83,11 +84,9 @@ void requireP256(std::string_view identifier, const std::string& origin) {
                                                   "; plans are signed with ECDSA P-256 keys");
       }
     }
-    throw HostError::invalidInput(origin,
-                                  "is a key of another type; plans are signed with ECDSA "
-                                  "P-256 keys");
+    unreadable(origin, unknown);
   }
-  if (!reader.read(kOid, curve)) unreadable(origin, "is an EC key that names no curve");
+  if (!reader.read(kOid, curve)) unreadable(origin, unknown);
   if (curve != kP256) {
     const char* name = "another curve";
     for (const NamedOid& known : kCurves) {
@@ -204,7 +203,7 @@ EcdsaKey EcdsaKey::fromPrivatePem(const std::string& pem, const std::string& ori
   DerReader fields(info);
   if (!fields.read(kInteger, version) || !fields.read(kSequence, algorithm))
     unreadable(origin, "is no readable PKCS#8 private key");
-  requireP256(algorithm, origin);
+  requireP256(algorithm, origin, "is no readable PKCS#8 private key");
   if (!fields.read(kOctetString, wrapped)) unreadable(origin, "is no readable PKCS#8 private key");
   // ECPrivateKey: version, d, the curve (optional), the public point (optional, [1]).
   DerReader ecOuter(wrapped);
@@ -246,7 +245,7 @@ EcdsaKey EcdsaKey::fromPublicPem(const std::string& pem, const std::string& orig
     unreadable(origin, "is no readable public key");
   DerReader fields(info);
   if (!fields.read(kSequence, algorithm)) unreadable(origin, "is no readable public key");
-  requireP256(algorithm, origin);
+  requireP256(algorithm, origin, "is no readable public key");
   if (!fields.read(kBitString, bits) || !fields.empty() || bits.size() != 2 + 2 * kCoordinate ||
       bits.substr(0, 2) != std::string_view("\x00\x04", 2)) {
     unreadable(origin, "is no readable public key");

@@ -762,9 +762,7 @@ TEST_F(FwhostTest, ASignedPlanVerifiesOnlyAsSignedByATrustedKey) {
        {"verify", "PLAN", "--key", "keys/signer.pub.pem"},
        3,
        "manifest.json.sig: is no signature of manifest.json by keys/signer.pub.pem"},
-      {[&](const fs::path& plan) {
-         fs::copy_file(dir_ / "other" / sig, plan / sig, fs::copy_options::overwrite_existing);
-       },
+      {[&](const fs::path& plan) { spit(plan / sig, slurp(dir_ / "other" / sig)); },
        {"verify", "PLAN", "--key", "keys/signer.pub.pem"},
        3,
        "is no signature of manifest.json"},
