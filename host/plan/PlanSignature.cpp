@@ -1,6 +1,8 @@
 #include "host/plan/PlanSignature.h"
 
+#include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 
 #include "host/error/HostError.h"

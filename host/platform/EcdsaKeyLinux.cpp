@@ -5,6 +5,10 @@
 #include <openssl/pem.h>
 
 #include <cstring>
+#include <memory>
+#include <new>
+#include <optional>
+#include <string>
 
 #include "host/error/HostError.h"
 #include "host/platform/EcdsaKey.h"

@@ -65,7 +65,13 @@ class DerReader {
 };
 
 constexpr unsigned char kSequence = 0x30, kInteger = 0x02, kBitString = 0x03, kOctetString = 0x04,
-                        kOid = 0x06, kPublicKeyTag = 0xa1;
+                        kOid = 0x06, kCurveTag = 0xa0, kPublicKeyTag = 0xa1;
+
+// A BIT STRING's content (its first byte counts the unused bits) that is an uncompressed point,
+// 04 X Y, as keys carry theirs.
+bool isUncompressedPoint(std::string_view bits) {
+  return bits.size() == 2 + 2 * kCoordinate && bits.substr(0, 2) == std::string_view("\x00\x04", 2);
+}
 
 [[noreturn]] void unreadable(const std::string& origin, const char* what) {
   throw HostError::invalidInput(origin, what);
@@ -213,10 +219,10 @@ EcdsaKey EcdsaKey::fromPrivatePem(const std::string& pem, const std::string& ori
   if (!ec.read(kInteger, ecVersion) || !ec.read(kOctetString, scalar) ||
       scalar.size() != kCoordinate)
     unreadable(origin, "is no readable PKCS#8 private key");
-  if (ec.next(0xa0)) ec.read(0xa0, tagged);
-  DerReader publicPart(tagged);
-  if (!ec.read(kPublicKeyTag, tagged) || !(publicPart = DerReader(tagged)).read(kBitString, bits) ||
-      bits.size() != 2 + 2 * kCoordinate || bits.substr(0, 2) != std::string_view("\x00\x04", 2)) {
+  std::string_view curve;
+  if (ec.next(kCurveTag)) ec.read(kCurveTag, curve);
+  DerReader publicPart(ec.read(kPublicKeyTag, tagged) ? tagged : std::string_view());
+  if (!publicPart.read(kBitString, bits) || !isUncompressedPoint(bits)) {
     unreadable(origin,
                "holds no public point beside its private key; openssl pkey -in KEY -out "
                "NEW writes one with it");
@@ -246,8 +252,7 @@ EcdsaKey EcdsaKey::fromPublicPem(const std::string& pem, const std::string& orig
   DerReader fields(info);
   if (!fields.read(kSequence, algorithm)) unreadable(origin, "is no readable public key");
   requireP256(algorithm, origin, "is no readable public key");
-  if (!fields.read(kBitString, bits) || !fields.empty() || bits.size() != 2 + 2 * kCoordinate ||
-      bits.substr(0, 2) != std::string_view("\x00\x04", 2)) {
+  if (!fields.read(kBitString, bits) || !fields.empty() || !isUncompressedPoint(bits)) {
     unreadable(origin, "is no readable public key");
   }
   try {
