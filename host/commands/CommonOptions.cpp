@@ -21,6 +21,13 @@ void addJsonOption(CLI::App& command, const std::string& what) {
   command.add_flag("--json")->description(what + "; a failure prints {\"error\": {...}}");
 }
 
+CLI::Option* addSignOption(CLI::App& command, std::string& signingKey) {
+  return command.add_option("--sign", signingKey,
+                            "sign the plan with this ECDSA P-256 private key (PKCS#8 PEM, readable "
+                            "by its owner only; encrypted: its passphrase in "
+                            "FWHOST_KEY_PASSPHRASE)");
+}
+
 void addXmlOption(CLI::App& command, HostOptions& host) {
   command.add_flag("--xml", host.asked.xml,
                    "print the plug-in's answer document unchanged; not with --json");

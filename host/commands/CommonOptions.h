@@ -24,6 +24,9 @@ void addJsonOption(CLI::App& command, const std::string& what);
 // --xml, which prints the plug-in's answer document unchanged.
 void addXmlOption(CLI::App& command, HostOptions& host);
 
+// --sign KEY, the private key a plan is signed with.
+CLI::Option* addSignOption(CLI::App& command, std::string& signingKey);
+
 // HostError (usage) when the option was given an empty value; left out, it may be empty.
 void requireNonEmpty(const CLI::App& command, const std::string& option, const std::string& value);
 

@@ -32,8 +32,10 @@ void addScanOptions(CLI::App& command, ScanOptions& options) {
       .add_option("--attributes", choice.attributes,
                   "JSON rules that give each drive its vendor attributes by model and serial")
       ->excludes(command.get_option("--set"));
-  command.add_option("--plan", choice.planDirectory,
-                     "write the plan of each drive with an update into DIR/MODEL-SERIAL");
+  CLI::Option* plan =
+      command.add_option("--plan", choice.planDirectory,
+                         "write the plan of each drive with an update into DIR/MODEL-SERIAL");
+  addSignOption(command, choice.signingKey)->needs(plan);
 }
 
 }  // namespace
@@ -44,6 +46,7 @@ CommandAction addScanCommand(CLI::App& command, HostOptions& host) {
   addJsonOption(command, "print {\"searched\", \"planning\", \"drives\"}, one object per drive");
   return [&command, &host, options]() -> Result {
     requireNonEmpty(command, "--plan", options->choice.planDirectory);
+    requireNonEmpty(command, "--sign", options->choice.signingKey);
     ScanChoice choice = options->choice;
     if (options->foreignTree)
       choice.request.sysfsRoot = std::filesystem::u8path(options->sysfsRoot);

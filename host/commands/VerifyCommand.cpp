@@ -1,18 +1,25 @@
-// fwhost verify: checks that a plan folder holds exactly what its manifest lists.
-#include <filesystem>
+// fwhost verify: checks that a plan folder holds exactly what its manifest lists, signed by a
+// trusted key and made of the plug-in's own packages when asked.
 #include <memory>
-#include <string>
 
 #include "host/commands/CommonOptions.h"
 #include "host/plan/PlanCheck.h"
 
 namespace fwhost {
 
-CommandAction addVerifyCommand(CLI::App& command, HostOptions&) {
-  auto directory = std::make_shared<std::string>();
-  command.add_option("DIR", *directory, "folder that fwhost plan wrote")->required();
-  addJsonOption(command, "print {\"directory\", \"complete\", \"files\"}, a result per file");
-  return [directory]() -> Result { return verifyPlan(std::filesystem::u8path(*directory)); };
+CommandAction addVerifyCommand(CLI::App& command, HostOptions& host) {
+  auto choice = std::make_shared<VerifyChoice>();
+  command.add_option("DIR", choice->directory, "folder that fwhost plan wrote")->required();
+  command
+      .add_option("--key", choice->keys,
+                  "public key (PEM) the plan must be signed by; repeatable: any of them will do")
+      ->allow_extra_args(false);
+  command.add_flag("--match-plugin", choice->matchPlugin,
+                   "also require each package to be the loaded plug-in's own bytes");
+  addJsonOption(command,
+                "print {\"directory\", \"complete\", \"files\", \"signed\", \"signed_by\", "
+                "\"matched_plugin\"}, a result per file");
+  return [&host, choice]() -> Result { return verifyPlan(*choice, host.plugin); };
 }
 
 }  // namespace fwhost

@@ -81,7 +81,12 @@ struct BodyOf {
                        {"result", fileCheckToken(check.result)},
                        {"detail", check.detail}});
     }
-    return {{"directory", verify.directory}, {"complete", verify.complete()}, {"files", files}};
+    return {{"directory", verify.directory},
+            {"complete", verify.complete()},
+            {"files", files},
+            {"signed", verify.isSigned},
+            {"signed_by", verify.signedBy ? Json(*verify.signedBy) : Json(nullptr)},
+            {"matched_plugin", verify.matchedPlugin ? Json(*verify.matchedPlugin) : Json(nullptr)}};
   }
   Json operator()(const ScanResult& scan) const {
     Json drives = Json::array();

@@ -115,7 +115,10 @@ struct PlanCommandResult {
 struct VerifyResult {
   std::string directory;
   uint64_t packages = 0;
-  std::vector<FileCheck> files;  // each listed file, SHA256SUMS, then each file not listed
+  std::vector<FileCheck> files;         // each listed file, SHA256SUMS, then each file not listed
+  bool isSigned = false;                // a signature file is there, checked or not
+  std::optional<std::string> signedBy;  // the key file that verified it, when keys were given
+  std::optional<std::string> matchedPlugin;  // the plug-in the packages were compared with
   bool complete() const;
 };
 

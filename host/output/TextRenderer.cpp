@@ -60,8 +60,14 @@ std::string infoText(const InfoResult& info) {
 
 std::string verifyText(const VerifyResult& verify) {
   if (!verify.complete()) return {};
+  const std::string signature = verify.signedBy   ? "signed by " + *verify.signedBy
+                                : verify.isSigned ? "signed (give --key to check by whom)"
+                                                  : "not signed";
+  const std::string plugin =
+      verify.matchedPlugin ? ", each the bytes the plug-in " + *verify.matchedPlugin + " hands out"
+                           : "";
   return safeLines(verify.directory + ": complete plan, " + std::to_string(verify.packages) +
-                   " packages, each as the manifest lists it");
+                   " packages, each as the manifest lists it" + plugin + "; " + signature);
 }
 
 TableRow scanCells(const ScanRow& row) {

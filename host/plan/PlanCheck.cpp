@@ -8,6 +8,7 @@
 #include "host/error/HostError.h"
 #include "host/plan/Manifest.h"
 #include "host/plan/Plan.h"
+#include "host/plan/PlanSignature.h"
 #include "host/plan/Sha256.h"
 #include "host/platform/Document.h"
 #include "host/platform/SafeWrite.h"
@@ -50,17 +51,39 @@ FileCheck checkSums(const Folder& folder, const std::string& sums) {
   return check;
 }
 
+// A package that agrees with the manifest must also be the plug-in's own, fetched one at a
+// time, so that a plan is held to the plug-in of the machine that flashes it.
+void matchPlugin(const Plugin& plugin, const ListedFile& listed, FileCheck& check) {
+  if (check.result != FileCheckResult::ok) return;
+  const std::string bytes = plugin.image(listed.name);
+  const std::string pluginPath = plugin.path().u8string();
+  if (bytes.empty()) {
+    check.result = FileCheckResult::missing;
+    check.detail = "the plug-in " + pluginPath + " has no package " + listed.name;
+  } else if (const std::string sha256 = sha256Hex(bytes); sha256 != listed.sha256) {
+    check.result = FileCheckResult::sha256Differs;
+    check.detail = "the plug-in " + pluginPath + " hands out " + listed.name + " as " +
+                   std::to_string(bytes.size()) + " bytes of sha256 " + sha256;
+  }
+}
+
 }  // namespace
 
-VerifyResult verifyPlan(const std::filesystem::path& directory) {
+VerifyResult verifyPlan(const VerifyChoice& choice, const PluginChoice& pluginChoice) {
+  const std::vector<TrustedKey> keys = readTrustedKeys(choice.keys);
+  const std::filesystem::path directory = std::filesystem::u8path(choice.directory);
   const Folder folder = Folder::open(directory, false);
   const std::string manifestPath = folder.pathOf(kManifest).u8string();
   if (folder.inspect(kManifest).kind != PathKind::regularFile)
     throw HostError::mismatch(manifestPath, "missing, so the plan is not complete");
-  const std::vector<ListedFile> listed =
-      readManifest(readDocument(folder, kManifest), manifestPath);
-  VerifyResult result{directory.u8string(), listed.size(), {}};
-  std::set<std::string> own = {kManifest, kSums};
+  const std::string manifest = readDocument(folder, kManifest);
+  const std::vector<ListedFile> listed = readManifest(manifest, manifestPath);
+  VerifyResult result;
+  result.directory = directory.u8string();
+  result.packages = listed.size();
+  result.isSigned = folder.inspect(kSignature).kind != PathKind::missing;
+  if (!keys.empty()) result.signedBy = signerOf(folder, manifest, keys);
+  std::set<std::string> own = {kManifest, kSums, kSignature};
   std::string sums;
   for (const ListedFile& file : listed) {
     result.files.push_back(checkPackage(folder, file));
@@ -75,6 +98,11 @@ VerifyResult verifyPlan(const std::filesystem::path& directory) {
       result.files.push_back(
           {name, folder.pathOf(name).u8string(), FileCheckResult::unlisted, "not in the manifest"});
     }
+  }
+  if (choice.matchPlugin) {
+    const Plugin plugin = openPlugin(pluginChoice);
+    for (size_t i = 0; i < listed.size(); ++i) matchPlugin(plugin, listed[i], result.files[i]);
+    result.matchedPlugin = plugin.path().u8string();
   }
   return result;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/error/HostError.h"
+#include "host/plan/PlanSignature.h"
 #include "host/plan/Sha256.h"
 #include "host/plan/WriteDecision.h"
 #include "host/platform/Document.h"
@@ -17,12 +18,15 @@ namespace fwhost {
 namespace {
 
 // What each write of the plan does, decided before the first: the packages in flash order,
-// then SHA256SUMS, then the manifest (with the bytes of one that is kept).
+// then SHA256SUMS, then the manifest (with the bytes of one that is kept), then the signature
+// (none: the plan is not signed).
 struct Steps {
   std::vector<WriteStep> packages;
   WriteStep sums = WriteStep::write;
   WriteStep manifest = WriteStep::write;
   std::string keptManifest;
+  std::optional<WriteStep> signature;
+  std::string keptSignature;
 
   bool packagesChange() const {
     return sums == WriteStep::write ||
@@ -44,7 +48,7 @@ std::optional<Folder> openPlanFolder(const PlanPlace& place, bool dryRun) {
 
 // Only the plan's own files may be there, so that verify can vouch for all the folder holds.
 void refuseStrangers(const Folder& folder, const Plan& plan) {
-  std::set<std::string> own = {kSums, kManifest};
+  std::set<std::string> own = {kSums, kManifest, kSignature};
   for (const ListedFile& package : plan.packages) own.insert(package.file);
   std::vector<std::string> names = folder.names();
   std::sort(names.begin(), names.end());
@@ -80,9 +84,25 @@ void decideManifest(const Folder& folder, const Plan& plan, OtherBytes otherByte
   }
 }
 
+// A signature of the manifest kept is kept unless it is not the signing key's, which it is
+// replaced by only with --force; a new manifest is signed anew, or left unsigned without a key.
+void decideSignature(const Folder& folder, const std::optional<EcdsaKey>& key,
+                     OtherBytes otherBytes, Steps& steps) {
+  if (steps.manifest == WriteStep::keep && present(folder, kSignature)) {
+    const std::string existing = readDocument(folder, kSignature);
+    if (!key || key->verifies(steps.keptManifest, existing)) {
+      steps.signature = WriteStep::keep;
+      steps.keptSignature = existing;
+      return;
+    }
+    steps.signature = decideWrite(folder, kSignature, key->sign(steps.keptManifest), otherBytes);
+  }
+}
+
 // Every check of the plan, before anything is written. A package in place is fetched to be
 // compared; a missing one waits to be fetched until it is written.
-Steps decideSteps(Plan& plan, const std::optional<Folder>& folder, bool force) {
+Steps decideSteps(Plan& plan, const std::optional<Folder>& folder,
+                  const std::optional<EcdsaKey>& key, bool force) {
   const OtherBytes otherBytes = force ? OtherBytes::replace : OtherBytes::refuse;
   Steps steps;
   if (folder) refuseStrangers(*folder, plan);
@@ -96,6 +116,8 @@ Steps decideSteps(Plan& plan, const std::optional<Folder>& folder, bool force) {
   if (folder && present(*folder, kSums))
     steps.sums = decideWrite(*folder, kSums, sumsOf(plan), otherBytes);
   if (folder && present(*folder, kManifest)) decideManifest(*folder, plan, otherBytes, steps);
+  if (folder) decideSignature(*folder, key, otherBytes, steps);
+  if (key && !steps.signature) steps.signature = WriteStep::write;
   return steps;
 }
 
@@ -132,30 +154,45 @@ void writePackages(Plan& plan, const Steps& steps, const Folder* folder, Report&
   }
 }
 
-// Writes SHA256SUMS, then the manifest, into folder (none: a dry run), and reports them.
-void writeSumsAndManifest(const Plan& plan, const Steps& steps, const Folder* folder,
-                          Report& report) {
+// Writes SHA256SUMS, then the manifest, then its signature into folder (none: a dry run), and
+// reports them. A new manifest's old signature goes first, so that no signature ever stands
+// beside a manifest it does not sign.
+void writeSumsAndManifest(const Plan& plan, const Steps& steps, const std::optional<EcdsaKey>& key,
+                          const Folder* folder, Report& report) {
   const std::string sums = sumsOf(plan);
   if (folder && steps.sums == WriteStep::write) folder->write(kSums, sums);
   report(kSums, sums.size(), sha256Hex(sums), steps.sums);
   const std::string manifest =
       steps.manifest == WriteStep::keep ? steps.keptManifest : manifestOf(plan);
-  if (folder && steps.manifest == WriteStep::write) folder->write(kManifest, manifest);
+  if (folder && steps.manifest == WriteStep::write) {
+    folder->remove(kSignature);
+    folder->write(kManifest, manifest);
+  }
   report(kManifest, manifest.size(), sha256Hex(manifest), steps.manifest);
+  if (!steps.signature) return;
+  const std::string signature =
+      *steps.signature == WriteStep::keep ? steps.keptSignature : key->sign(manifest);
+  if (folder && *steps.signature == WriteStep::write) folder->write(kSignature, signature);
+  report(kSignature, signature.size(), sha256Hex(signature), *steps.signature);
 }
 
 }  // namespace
 
 PlanResult writePlan(Plan plan, const PlanWrite& how) {
+  const std::optional<EcdsaKey> key =
+      how.signingKey.empty() ? std::nullopt : std::optional(readSigningKey(how.signingKey));
   checkFolder(plan.place.path());
   const std::optional<Folder> folder = openPlanFolder(plan.place, how.dryRun);
-  const Steps steps = decideSteps(plan, folder, how.force);
+  const Steps steps = decideSteps(plan, folder, key, how.force);
   // Until the packages are all in place, no manifest may claim a complete plan.
-  if (!how.dryRun && steps.packagesChange()) folder->remove(kManifest);
+  if (!how.dryRun && steps.packagesChange()) {
+    folder->remove(kSignature);
+    folder->remove(kManifest);
+  }
   const Folder* writing = how.dryRun ? nullptr : &*folder;
   Report report(plan, how.dryRun);
   writePackages(plan, steps, writing, report);
-  writeSumsAndManifest(plan, steps, writing, report);
+  writeSumsAndManifest(plan, steps, key, writing, report);
   return {
       PlanOutcome::planned, "",         plan.place.path().u8string(), plan.destination, how.dryRun,
       plan.packages.size(), plan.bytes, std::move(report.files)};

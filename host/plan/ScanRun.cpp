@@ -14,6 +14,7 @@
 #include "host/drive/DriveDescription.h"
 #include "host/drive/DriveInput.h"
 #include "host/error/HostError.h"
+#include "host/plan/PlanSignature.h"
 #include "host/plan/PlanWriter.h"
 #include "host/plugin/DriveMapping.h"
 
@@ -154,9 +155,10 @@ PlanResult notPlanned(PlanOutcome outcome, const std::string& why) {
 }
 
 // Writes the drive's plan into its folder, as fwhost plan writes one.
-PlanResult planDrive(const Plugin& plugin, const DriveReport& report, const PlanPlace& place) {
+PlanResult planDrive(const Plugin& plugin, const DriveReport& report, const PlanPlace& place,
+                     const std::string& signingKey) {
   try {
-    return writePlan(makePlan(plugin, *report.mapped, place), {});
+    return writePlan(makePlan(plugin, *report.mapped, place), {false, false, signingKey});
   } catch (const HostError& error) {
     return notPlanned(PlanOutcome::failed, error.what());
   }
@@ -187,8 +189,8 @@ std::string sharers(const std::vector<ScannedDrive>& drives,
 // Each drive's plan, written unless it gets none. Drives that would share a folder get no
 // plan, so that none takes another's.
 void planDrives(const Plugin& plugin, const std::vector<ScannedDrive>& drives,
-                std::vector<DriveReport>& reports, const std::string& folder) {
-  const std::filesystem::path directory = std::filesystem::u8path(folder);
+                std::vector<DriveReport>& reports, const ScanChoice& choice) {
+  const std::filesystem::path directory = std::filesystem::u8path(choice.planDirectory);
   const std::vector<std::string> folders = planFolders(drives, reports);
   for (size_t i = 0; i < drives.size(); ++i) {
     const std::string why = whyNoPlan(drives[i], reports[i]);
@@ -201,7 +203,7 @@ void planDrives(const Plugin& plugin, const std::vector<ScannedDrive>& drives,
           notPlanned(PlanOutcome::failed, PlanPlace{directory, folders[i]}.path().u8string() +
                                               ": the plan folder of " + others + " too");
     } else {
-      row.plan = planDrive(plugin, reports[i], {directory, folders[i]});
+      row.plan = planDrive(plugin, reports[i], {directory, folders[i]}, choice.signingKey);
     }
   }
 }
@@ -210,11 +212,13 @@ void planDrives(const Plugin& plugin, const std::vector<ScannedDrive>& drives,
 
 ScanResult runScan(const ScanChoice& choice, const PluginChoice& pluginChoice) {
   const VendorAttributes vendor = vendorAttributes(choice);
+  // A key that cannot sign ends the scan before any drive is read: every plan would fail alike.
+  if (!choice.signingKey.empty()) readSigningKey(choice.signingKey);
   const std::vector<ScannedDrive> drives = selectDrives(scanDrives(choice.request), choice);
   const Plugin plugin = openPlugin(pluginChoice);
   std::vector<DriveReport> reports;
   for (const ScannedDrive& drive : drives) reports.push_back(reportOf(drive, vendor, plugin));
-  if (!choice.planDirectory.empty()) planDrives(plugin, drives, reports, choice.planDirectory);
+  if (!choice.planDirectory.empty()) planDrives(plugin, drives, reports, choice);
   ScanResult result{scanPlaces(choice.request), {}, !choice.planDirectory.empty()};
   for (DriveReport& report : reports) result.drives.push_back(std::move(report.row));
   return result;

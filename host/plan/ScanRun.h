@@ -20,6 +20,7 @@ struct ScanChoice {
   std::vector<std::string> settings;  // --set, for the one drive
   std::string attributes;             // --attributes, a rules file; excludes settings
   std::string planDirectory;          // --plan; empty: no plans
+  std::string signingKey;             // --sign: the private key each plan is signed with
 };
 
 // HostError (usage) when the choice names no drive there is, or gives vendor attributes that

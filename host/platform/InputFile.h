@@ -23,6 +23,10 @@ class InputFile {
 
   // Up to size bytes into buffer; 0 at the end. HostError (io) naming the file when it fails.
   size_t read(char* buffer, size_t size);
+  // Whether users other than the file's owner may read or change it, as a secret's file must
+  // not allow; false for standard input, and on Windows, whose access lists fwhost leaves to
+  // the system.
+  bool openToOthers() const;
 
  private:
   std::string name_;    // for messages

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -25,6 +26,14 @@ size_t InputFile::read(char* buffer, size_t size) {
   } while (got < 0 && errno == EINTR);
   if (got < 0) throw HostError::io(name_, "cannot read: " + lastSystemError());
   return static_cast<size_t>(got);
+}
+
+bool InputFile::openToOthers() const {
+  if (!owned_.valid()) return false;
+  struct stat state {};
+  if (::fstat(handle_, &state) != 0)
+    throw HostError::io(name_, "cannot look at: " + lastSystemError());
+  return (state.st_mode & (S_IRWXG | S_IRWXO)) != 0;
 }
 
 }  // namespace fwhost

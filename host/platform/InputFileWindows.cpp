@@ -33,4 +33,6 @@ size_t InputFile::read(char* buffer, size_t size) {
   return got;
 }
 
+bool InputFile::openToOthers() const { return false; }
+
 }  // namespace fwhost

@@ -145,7 +145,7 @@ scsi-inquiry|truncated|${sata2_model:0:16}|$(trim "$sata2_serial")|$(inquiry_rev
 
 # Root is the advice for a user, never for a drive that refused the pass-through.
 if output root | grep -q 'run as root'; then fail "root: told to run as root"; fi
-[ "$(output user | grep -c '; run as root for the full identity')" = 3 ] ||
+[ "$(output user | grep -c '"truncation": ".*; run as root for the full identity"')" = 3 ] ||
   fail "user: not told to run as root for each ATA drive"
 # The plans of the two SATA drives the rules update, in folders named by their identity.
 [ "$(status plan)" = 0 ] || fail "plan: fwhost exited $(status plan)"

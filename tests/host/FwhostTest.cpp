@@ -698,6 +698,246 @@ TEST_F(FwhostTest, PlanWritesPackagesSumsAndAManifestThatVerifyKeepingWhatIsInPl
   expect(verify, 3, "manifest.json: missing");
 }
 
+// The throw-away keys of tests/host/keys in the test's folder, readable by their owner only, as
+// fwhost takes a private key.
+void copyKeys(const fs::path& to) {
+  fs::copy(KEYS_DIR, to, fs::copy_options::recursive);
+  for (const auto& entry : fs::recursive_directory_iterator(to)) {
+    if (entry.is_regular_file())
+      fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::owner_write);
+  }
+}
+
+// A plan signed and verified, each way it can be spoiled: a copy of the signed plan per row,
+// changed as the row says, then checked; and each key fwhost must refuse, naming it.
+TEST_F(FwhostTest, ASignedPlanVerifiesOnlyAsSignedByATrustedKey) {
+  copyKeys(dir_ / "keys");
+  const std::vector<std::string> sign{
+      "plan", example("update-available"), "-o", "signed", "--sign", "keys/signer.pem"};
+  const Outcome signedPlan = run(sign);
+  ASSERT_EQ(signedPlan.exit, 0) << signedPlan.err;
+  EXPECT_NE(signedPlan.out.find("manifest.json.sig  7"), std::string::npos) << signedPlan.out;
+  // Another plan of the same key, for a drive of another serial.
+  std::string drive = slurp(example("update-available"));
+  drive.replace(drive.find("QM24A0001"), 9, "QM24A0002");
+  spit(dir_ / "other.xml", drive);
+  ASSERT_EQ(run({"plan", "other.xml", "-o", "other", "--sign", "keys/signer.pem"}).exit, 0);
+  const fs::path first = binOf(kPackages[0]);
+
+  using Change = std::function<void(const fs::path&)>;
+  const Change none = [](const fs::path&) {};
+  const auto flipByte = [](const fs::path& file) {
+    std::string bytes = slurp(file);
+    bytes[bytes.size() / 2] ^= 1;
+    spit(file, bytes);
+  };
+  struct Row {
+    Change change;                       // done to the row's copy of the signed plan
+    std::vector<std::string> arguments;  // "PLAN": the copy
+    int exit;
+    std::string shown;
+  };
+  const std::string sig = "manifest.json.sig";
+  const std::vector<Row> rows = {
+      {none,
+       {"verify", "PLAN", "--key", "keys/signer.pub.pem"},
+       0,
+       "; signed by keys/signer.pub.pem"},
+      {none, {"verify", "PLAN"}, 0, "; signed (give --key to check by whom)"},
+      {[&](const fs::path& plan) { fs::remove(plan / sig); },
+       {"verify", "PLAN"},
+       0,
+       "; not signed"},
+      // What a run killed before the signature leaves: refused until a rerun signs it.
+      {[&](const fs::path& plan) { fs::remove(plan / sig); },
+       {"verify", "PLAN", "--key", "keys/signer.pub.pem"},
+       3,
+       "manifest.json.sig: missing, so the plan is not signed"},
+      {[&](const fs::path& plan) { flipByte(plan / first); },
+       {"verify", "PLAN", "--key", "keys/signer.pub.pem"},
+       3,
+       binOf(kPackages[0]) + ": sha256"},
+      {[&](const fs::path& plan) {
+         std::string manifest = slurp(plan / "manifest.json");
+         manifest.replace(manifest.find("QM24A0001"), 9, "QM24A0003");
+         spit(plan / "manifest.json", manifest);
+       },
+       {"verify", "PLAN", "--key", "keys/signer.pub.pem"},
+       3,
+       "manifest.json.sig: is no signature of manifest.json by keys/signer.pub.pem"},
+      {[&](const fs::path& plan) { spit(plan / sig, slurp(dir_ / "other" / sig)); },
+       {"verify", "PLAN", "--key", "keys/signer.pub.pem"},
+       3,
+       "is no signature of manifest.json"},
+      {none,
+       {"verify", "PLAN", "--key", "keys/rotated.pub.pem"},
+       3,
+       "is no signature of manifest.json by keys/rotated.pub.pem"},
+      {none,
+       {"verify", "PLAN", "--key", "keys/rotated.pub.pem", "--key", "keys/signer.pub.pem",
+        "--json"},
+       0,
+       "\"signed_by\": \"keys/signer.pub.pem\""},
+      {[&](const fs::path& plan) { spit(plan / sig, slurp(plan / sig).substr(0, 7)); },
+       {"verify", "PLAN", "--key", "keys/signer.pub.pem"},
+       3,
+       "manifest.json.sig: 7 bytes, no ECDSA P-256 signature"},
+      {[&](const fs::path& plan) { spit(plan / sig, slurp(plan / sig) + std::string(8, '\0')); },
+       {"verify", "PLAN", "--key", "keys/signer.pub.pem"},
+       3,
+       "bytes, no ECDSA P-256 signature"},
+      {[&](const fs::path& plan) { flipByte(plan / sig); },
+       {"verify", "PLAN", "--key", "keys/signer.pub.pem"},
+       3,
+       "is no signature of manifest.json"},
+      // Held to the plug-in: a stub's bytes are not the real plug-in's, nor the other way round.
+      {none, {"verify", "PLAN", "--match-plugin"}, 0, "each the bytes the plug-in "},
+      {none,
+       {"--plugin", hostPath(STUB_HOSTILE_PLUGIN), "verify", "PLAN", "--match-plugin", "--json"},
+       3,
+       "hands out " + std::string(kPackages[0]) + " as 22 bytes of sha256 "},
+      // Keys of other kinds, each refused with exit 2 naming the file.
+      {none,
+       {"verify", "PLAN", "--key", "keys/rsa.pub.pem"},
+       2,
+       "keys/rsa.pub.pem: is a key of type RSA"},
+      {none,
+       {"verify", "PLAN", "--key", "keys/ed25519.pub.pem"},
+       2,
+       "keys/ed25519.pub.pem: is a key of type ED25519"},
+      {none,
+       {"verify", "PLAN", "--key", "keys/p384.pub.pem"},
+       2,
+       "keys/p384.pub.pem: is an EC key on curve secp384r1"},
+      {none,
+       {"verify", "PLAN", "--key", "keys/signer.pem"},
+       2,
+       "keys/signer.pem: is a private key; give the public one"},
+      {none,
+       {"verify", "PLAN", "--key", "keys/signer.pub.pem", "--key", "keys/missing.pem"},
+       2,
+       "keys/missing.pem: cannot read"},
+      {[&](const fs::path&) {
+         spit(dir_ / "keys/cut.pem", slurp(dir_ / "keys/signer.pub.pem").substr(0, 60));
+       },
+       {"verify", "PLAN", "--key", "keys/cut.pem"},
+       2,
+       "keys/cut.pem: is no PEM text"},
+      {[&](const fs::path&) {
+         std::string pem = slurp(dir_ / "keys/signer.pub.pem");
+         pem[40] = pem[40] == 'A' ? 'B' : 'A';
+         spit(dir_ / "keys/bent.pem", pem);
+       },
+       {"verify", "PLAN", "--key", "keys/bent.pem"},
+       2,
+       "keys/bent.pem: is no readable public key"},
+      {none,
+       {"plan", example("update-available"), "-o", "PLAN", "--sign", "keys/rsa.pem"},
+       2,
+       "keys/rsa.pem: is a key of type RSA"},
+      {none,
+       {"plan", example("update-available"), "-o", "PLAN", "--sign", "keys/sec1.pem"},
+       2,
+       "keys/sec1.pem: holds a PEM \"EC PRIVATE KEY\", not a PKCS#8 private key"},
+      {none,
+       {"plan", example("update-available"), "-o", "PLAN", "--sign", "keys/signer.pub.pem"},
+       2,
+       "holds a PEM \"PUBLIC KEY\""},
+      {none,
+       {"plan", example("update-available"), "-o", "PLAN", "--sign", "keys/encrypted.pem"},
+       2,
+       "keys/encrypted.pem: is encrypted; give its passphrase in the environment as "
+       "FWHOST_KEY_PASSPHRASE"},
+      // A rerun signs what a killed run left unsigned, keeping the rest; one with another key
+      // replaces the signature only with --force.
+      {[&](const fs::path& plan) { fs::remove(plan / sig); },
+       {"plan", example("update-available"), "-o", "PLAN", "--sign", "keys/signer.pem"},
+       0,
+       "kept PLAN/manifest.json"},
+      {none,
+       {"plan", example("update-available"), "-o", "PLAN", "--sign", "keys/rotated.pem"},
+       2,
+       "manifest.json.sig: exists with other content"},
+      {none,
+       {"plan", example("update-available"), "-o", "PLAN", "--sign", "keys/signer.pem"},
+       0,
+       "kept PLAN/manifest.json.sig"},
+      // A new manifest takes the old signature with it.
+      {[&](const fs::path& plan) { flipByte(plan / first); },
+       {"plan", example("update-available"), "-o", "PLAN", "--force"},
+       0,
+       "wrote PLAN/manifest.json  "},
+  };
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const Row& row = rows[i];
+    const std::string plan = "row" + std::to_string(i);
+    fs::copy(dir_ / "signed", dir_ / plan);
+    row.change(dir_ / plan);
+    std::vector<std::string> arguments = row.arguments;
+    std::replace(arguments.begin(), arguments.end(), std::string("PLAN"), plan);
+    std::string shown = row.shown;
+    if (shown.find("PLAN/") != std::string::npos)
+      shown.replace(shown.find("PLAN/"), 5, (fs::path(plan) / "").make_preferred().u8string());
+    const Outcome outcome = run(arguments);
+    EXPECT_EQ(outcome.exit, row.exit) << "row " << i << ": " << outcome.out << outcome.err;
+    EXPECT_NE((outcome.out + outcome.err).find(shown), std::string::npos)
+        << "row " << i << ": " << outcome.out << outcome.err;
+  }
+  // After the rerun that signs what was left unsigned, and after the rewrite that drops it.
+  expect({"verify", "row25", "--key", "keys/signer.pub.pem"}, 0, "signed by");
+  expect({"verify", "row28"}, 0, "; not signed");
+#if !defined(_WIN32)
+  // The passphrase from the environment, and a wrong one; fwhost.exe reads no encrypted key.
+  setEnvironment("FWHOST_KEY_PASSPHRASE", "wrong");
+  expect({"plan", example("update-available"), "-o", "enc", "--sign", "keys/encrypted.pem"}, 2,
+         "keys/encrypted.pem: cannot be decrypted with that passphrase");
+  setEnvironment("FWHOST_KEY_PASSPHRASE", "test-only");
+  expect({"plan", example("update-available"), "-o", "enc", "--sign", "keys/encrypted.pem"}, 0,
+         "manifest.json.sig");
+  setEnvironment("FWHOST_KEY_PASSPHRASE", "");
+  expect({"verify", "enc", "--key", "keys/signer.pub.pem"}, 0, "signed by");
+  // A private key others may read is no secret any more; a public one may be read by all.
+  fs::permissions(dir_ / "keys/signer.pem", fs::perms::group_read, fs::perm_options::add);
+  expect(sign, 2, "keys/signer.pem: may be read or changed by others than its owner");
+  fs::permissions(dir_ / "keys/signer.pub.pem", fs::perms::others_read, fs::perm_options::add);
+  expect({"verify", "signed", "--key", "keys/signer.pub.pem"}, 0, "signed by");
+#endif
+  // Plans signed by fwhost on each platform verify on this one.
+  for (const char* platform : {"linux", "windows"}) {
+    const std::string plan = std::string("signed-on-") + platform;
+    fs::create_directory(dir_ / plan);
+    for (const char* name : kPackages)
+      fs::copy_file(dir_ / "signed" / binOf(name), dir_ / plan / binOf(name));
+    for (const char* file : {"SHA256SUMS", "manifest.json", "manifest.json.sig"})
+      fs::copy_file(fs::path(KEYS_DIR) / plan / file, dir_ / plan / file);
+    expect({"verify", plan, "--key", "keys/signer.pub.pem"}, 0, "signed by");
+  }
+}
+
+#if !defined(_WIN32)
+// The real openssl checks what fwhost signs, and fwhost what openssl signs, with no fwhost
+// code on the other side.
+TEST_F(FwhostTest, OpensslAndFwhostCheckEachOthersSignatures) {
+  copyKeys(dir_ / "keys");
+  ASSERT_EQ(run({"plan", example("update-available"), "-o", "p", "--sign", "keys/signer.pem"}).exit,
+            0);
+  const auto openssl = [&](const std::vector<std::string>& arguments) {
+    ChildProcess child("/usr/bin/openssl", arguments, dir_, kNullDevice, ".out", ".err");
+    return finish(child);
+  };
+  const Outcome checked = openssl({"dgst", "-sha256", "-verify", "keys/signer.pub.pem",
+                                   "-signature", "p/manifest.json.sig", "p/manifest.json"});
+  EXPECT_EQ(checked.exit, 0) << checked.err;
+  EXPECT_EQ(checked.out, "Verified OK\n");
+  ASSERT_EQ(openssl({"dgst", "-sha256", "-sign", "keys/rotated.pem", "-out", "p/manifest.json.sig",
+                     "p/manifest.json"})
+                .exit,
+            0);
+  expect({"verify", "p", "--key", "keys/rotated.pub.pem"}, 0, "signed by keys/rotated.pub.pem");
+  expect({"verify", "p", "--key", "keys/signer.pub.pem"}, 3, "is no signature of manifest.json");
+}
+#endif
+
 // Ctrl-C reaches only a program on a console, which the tests under Wine do not give it; the
 // mapped pause file and the link are Linux's.
 #if !defined(_WIN32)
@@ -1041,6 +1281,18 @@ TEST_F(FwhostTest, ScanMapsEachDriveAsItIdentifiesItselfAndPlansThoseWithAnUpdat
   EXPECT_EQ(printed[9], "nvme10: no plan: no update offered");
   EXPECT_EQ(printed[10].rfind("sda: update to REV1: ", 0), 0u) << printed[10];
   EXPECT_EQ(printed[13], "sdd: no plan: its row is an error");
+
+  // Each plan signed; a key that cannot sign ends the scan before a drive is read.
+  copyKeys(dir_ / "keys");
+  scan = {"scan", "--sysfs-root", sys, "--attributes", "fleet.json", "--plan", "signed", "--sign"};
+  expect(scan, 1, "--sign: 1 required");
+  scan.push_back("keys/rsa.pem");
+  expect(scan, 2, "keys/rsa.pem: is a key of type RSA");
+  EXPECT_FALSE(fs::exists(dir_ / "signed"));
+  scan.back() = "keys/signer.pem";
+  EXPECT_EQ(run(scan).exit, 5);
+  expect({"verify", "signed/QM_1TB_NVMe-QM24A0001", "--key", "keys/signer.pub.pem"}, 0,
+         "signed by keys/signer.pub.pem");
 }
 #endif
 
