@@ -31,7 +31,8 @@ const char* const kExitCodes =
     "  1  usage error\n"
     "  2  input error: unreadable or unwritable file, plug-in not loadable, missing export;\n"
     "     scan: no drive could be read or planned\n"
-    "  3  the plug-in refused the request (36) or answered inconsistently; verify: a mismatch\n"
+    "  3  the plug-in refused the request (36), answered inconsistently or failed (a crash, an\n"
+    "     exit, its deadline or a limit); verify: a mismatch\n"
     "  4  internal error: a fault of fwhost itself\n"
     "  5  scan: some drives were mapped, others could not be read or planned\n";
 
