@@ -38,12 +38,40 @@ const char* const kExitCodes =
 // command line that does not parse answers in JSON.
 bool asksForJson(const std::vector<std::string>& arguments) {
   const char* const falseWords[] = {"--json=0", "--json=false", "--json=off", "--json=no"};
+  // -j alone or among other short flags (-vj); a group with a letter that takes a value (-o) is
+  // no group of flags.
+  const auto shortFlags = [](const std::string& argument) {
+    return argument.size() > 1 && argument[0] == '-' && argument[1] != '-' &&
+           argument.find_first_not_of("jvV", 1) == std::string::npos &&
+           argument.find('j') != std::string::npos;
+  };
   const auto end = std::find(arguments.begin() + 1, arguments.end(), "--");
   return std::any_of(arguments.begin() + 1, end, [&](const std::string& argument) {
-    return (argument == "--json" || argument.rfind("--json=", 0) == 0) &&
-           std::find(std::begin(falseWords), std::end(falseWords), argument) ==
-               std::end(falseWords);
+    return shortFlags(argument) || ((argument == "--json" || argument.rfind("--json=", 0) == 0) &&
+                                    std::find(std::begin(falseWords), std::end(falseWords),
+                                              argument) == std::end(falseWords));
   });
+}
+
+// The word the user meant as the command: the first that is neither an option nor --plugin's
+// value; empty when there is none.
+std::string commandWord(const std::vector<std::string>& arguments) {
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    if (arguments[i] == "--plugin") {
+      ++i;
+    } else if (arguments[i] == "--") {
+      return i + 1 < arguments.size() ? arguments[i + 1] : "";
+    } else if (arguments[i].empty() || arguments[i][0] != '-') {
+      return arguments[i];
+    }
+  }
+  return {};
+}
+
+bool isCommand(const std::string& word) {
+  const auto& all = fwhost::commands();
+  return std::any_of(all.begin(), all.end(),
+                     [&](const fwhost::Command& command) { return word == command.name; });
 }
 
 // The one output mode the command line asks for; HostError (usage) when two ask for stdout.
@@ -78,11 +106,11 @@ void addOptions(Parsed& parsed) {
   app.fallthrough();
   app.add_option("--plugin", parsed.host.plugin.path,
                  "plug-in to load (default: beside fwhost, else the installed one)");
-  app.add_flag("--verbose", parsed.host.plugin.log.verbose,
+  app.add_flag("-v,--verbose", parsed.host.plugin.log.verbose,
                "show all that the plug-in logs, not only its first two records");
-  app.add_flag("--version", parsed.version,
+  app.add_flag("-V,--version", parsed.version,
                "print fwhost's version and the loaded plug-in's Version attribute");
-  app.add_flag("--json")->description("print the result, or the failure, as one JSON document");
+  app.add_flag("-j,--json")->description("print the result, or the failure, as one JSON document");
   for (const fwhost::Command& command : fwhost::commands()) {
     CLI::App* added = app.add_subcommand(command.name, command.summary);
     parsed.actions[added] = command.add(*added, parsed.host);
@@ -129,7 +157,12 @@ int run(Parsed& parsed, const std::vector<std::string>& arguments) {
     try {
       parsed.app.parse(static_cast<int>(pointers.size()), pointers.data());
     } catch (const CLI::ParseError& error) {
-      if (error.get_exit_code() != 0) throw HostError::usage(error.what());
+      if (error.get_exit_code() != 0) {
+        const std::string word = commandWord(arguments);
+        if (parsed.app.get_subcommands().empty() && !word.empty() && !isCommand(word))
+          throw fwhost::unknownCommand(word);
+        throw HostError::usage(error.what());
+      }
       // --help: its text on stdout, checked like every other output.
       std::ostringstream help;
       parsed.app.exit(error, help, help);

@@ -18,7 +18,7 @@ void addDriveOptions(CLI::App& command, DriveInput& input) {
 }
 
 void addJsonOption(CLI::App& command, const std::string& what) {
-  command.add_flag("--json")->description(what + "; a failure prints {\"error\": {...}}");
+  command.add_flag("-j,--json")->description(what + "; a failure prints {\"error\": {...}}");
 }
 
 void addXmlOption(CLI::App& command, HostOptions& host) {

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "host/commands/Commands.h"
-#include "host/error/HostError.h"
 
 namespace fwhost {
 
@@ -17,7 +16,7 @@ CommandAction addHelpCommand(CLI::App& command, HostOptions&) {
     for (const CLI::App* each : app.get_subcommands([](const CLI::App*) { return true; })) {
       if (each->get_name() == *name) return HelpResult{each->help("fwhost")};
     }
-    throw HostError::usage("help: no command " + *name);
+    throw unknownCommand(*name);
   };
 }
 

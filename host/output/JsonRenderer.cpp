@@ -61,7 +61,10 @@ struct BodyOf {
     Json attributes = Json::object();
     for (const AnswerProperty& property : info.attributes)
       attributes[property.name] = typedValue(property);
-    return {{"plugin", toJson(info.plugin)}, {"attributes", attributes}};
+    Json images = Json::array();
+    for (const ImageEntry& image : info.images)
+      images.push_back({{"name", image.name}, {"size", image.size}});
+    return {{"plugin", toJson(info.plugin)}, {"attributes", attributes}, {"images", images}};
   }
   Json operator()(const MapResult& map) const { return {{"mapping", toJson(map.mapping)}}; }
   Json operator()(const DescribeResult& describe) const {

@@ -87,9 +87,16 @@ struct FileCheck {
   std::string detail;  // what differs, for people; empty when ok
 };
 
+// An image name fwhost knows, and the size the plug-in serves under it; 0: none.
+struct ImageEntry {
+  std::string name;
+  uint32_t size = 0;
+};
+
 struct InfoResult {
   PluginFile plugin;
   std::vector<AnswerProperty> attributes;  // in document order
+  std::vector<ImageEntry> images;
 };
 
 struct MapResult {

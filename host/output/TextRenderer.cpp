@@ -50,12 +50,21 @@ std::string planText(const PlanResult& plan) {
   return text;
 }
 
+// A size of 0 is a name the plug-in serves nothing under.
+std::vector<TableRow> imageRows(const std::vector<ImageEntry>& images) {
+  std::vector<TableRow> rows;
+  for (const ImageEntry& image : images)
+    rows.push_back({image.name, image.size == 0 ? "not served" : std::to_string(image.size)});
+  return rows;
+}
+
 std::string infoText(const InfoResult& info) {
   std::vector<TableRow> rows;
   for (const AnswerProperty& property : info.attributes)
     rows.push_back({property.name, property.displayName, property.type, property.value});
   return safeLines("plug-in " + info.plugin.path + "\nsha256 " + info.plugin.sha256 + "\n") + "\n" +
-         tableText({"NAME", "DISPLAY NAME", "TYPE", "VALUE"}, rows);
+         tableText({"NAME", "DISPLAY NAME", "TYPE", "VALUE"}, rows) + "\n" +
+         tableText({"IMAGE", "BYTES"}, imageRows(info.images));
 }
 
 std::string verifyText(const VerifyResult& verify) {
