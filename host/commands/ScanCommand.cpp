@@ -47,7 +47,7 @@ CommandAction addScanCommand(CLI::App& command, HostOptions& host) {
     ScanChoice choice = options->choice;
     if (options->foreignTree)
       choice.request.sysfsRoot = std::filesystem::u8path(options->sysfsRoot);
-    return runScan(choice, host.plugin);
+    return runScan(choice, host.plugin, host.warnings);
   };
 }
 

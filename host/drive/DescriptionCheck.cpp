@@ -131,7 +131,7 @@ void readRuleAttributes(const std::vector<PropertyRecord>& kept, DescriptionChec
     const auto found = std::find_if(kept.rbegin(), kept.rend(), given);
     if (found == kept.rend()) {
       check.warnings.push_back(
-          {"missing-attribute", "",
+          {kMissingAttribute, "",
            "no " + std::string(ruleKey) + " attribute, which the update rules read"});
       continue;
     }

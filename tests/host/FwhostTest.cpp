@@ -128,17 +128,37 @@ TEST(Sha256Test, KnownAnswers) {
   EXPECT_EQ(sha256("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
 
-// --device as each platform names its drives: Linux's exactly, Windows' in any case, also as the
-// device path or the number.
+// --device as each platform names its drives: Linux's exactly, as /dev/ paths too, an NVMe
+// controller by its namespaces; Windows' in any case, also as the device path or the number.
 TEST(ScannedDriveTest, DeviceNames) {
-  fwhost::ScannedDrive sda, windows;
-  sda.device = "sda";
-  windows.device = "PhysicalDrive10";
-  EXPECT_FALSE(fwhost::answersTo(sda, "SDA"));
-  for (const char* name : {"PhysicalDrive10", "physicaldrive10", "\\\\.\\PHYSICALDRIVE10", "10"})
-    EXPECT_TRUE(fwhost::answersTo(windows, name)) << name;
-  for (const char* name : {"1", "PhysicalDrive1", "\\\\.\\10", "\\\\?\\PhysicalDrive10"})
-    EXPECT_FALSE(fwhost::answersTo(windows, name)) << name;
+  struct Row {
+    const char* device;
+    const char* name;
+    bool answers;
+  };
+  const Row rows[] = {
+      {"sda", "sda", true},
+      {"sda", "SDA", false},
+      {"sda", "/dev/sda", true},
+      {"sda", "/dev/sda1", false},
+      {"nvme0", "nvme0n1", true},
+      {"nvme0", "/dev/nvme0n12", true},
+      {"nvme0", "/dev/nvme0", true},
+      {"nvme0", "nvme0n1p1", false},
+      {"nvme0", "nvme0n", false},
+      {"nvme1", "nvme10n1", false},
+      {"PhysicalDrive10", "PhysicalDrive10", true},
+      {"PhysicalDrive10", "physicaldrive10", true},
+      {"PhysicalDrive10", "\\\\.\\PHYSICALDRIVE10", true},
+      {"PhysicalDrive10", "10", true},
+      {"PhysicalDrive10", "1", false},
+      {"PhysicalDrive10", "PhysicalDrive1", false},
+      {"PhysicalDrive10", "\\\\.\\10", false},
+      {"PhysicalDrive10", "\\\\?\\PhysicalDrive10", false},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(fwhost::answersTo(row.device, row.name), row.answers)
+        << row.device << " " << row.name;
 }
 
 #if defined(_WIN32)
@@ -461,8 +481,23 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
     {{"scan", "--sysfs-root", sys, "--device", "sdaa", "--device", "nvme2", "--set",
       "Product=Quarry Meadow", "--set", "OEM=HP", "--set", "ConfigID=T2UB_256"},
      0,
-     "\nnvme2   QM 1TB NVMe   QM24A0001  HPS0      nvme-sysfs    update available   REV1\n"
-     "sdaa    ST4000NM0023  Z1Z0ABCD   0004      scsi-inquiry  no update offered  \n"},
+     "\nnvme2   QM 1TB NVMe   QM24A0001  HPS0      nvme-sysfs    --set       update available   "
+     "REV1\n"
+     "sdaa    ST4000NM0023  Z1Z0ABCD   0004      scsi-inquiry  --set       no update offered  \n"},
+    // Devices as lsblk and /dev name them; what scan passed over, and why.
+    {{"scan", "--sysfs-root", sys, "--device", "/dev/nvme2n1", "--json"},
+     0,
+     "\"attributes_from\": \"none\",\n      \"complete_description\": false"},
+    {{"scan", "--sysfs-root", sys, "--device", "nvme2n1"},
+     0,
+     "warning: nvme2: mapped without some of the vendor attributes"},
+    {{"scan", "--sysfs-root", sys, "--device", "nvme2"},
+     0,
+     "  no update offered (incomplete description)  \n"},
+    {{"scan", "--sysfs-root", sys, "--device", "sdaa"}, 0, "\nskipped sr0: CD or DVD drive\n"},
+    {{"scan", "--sysfs-root", sys, "--device", "/dev/loop0"},
+     1,
+     "--device /dev/loop0: skipped: loop device (drives: nvme2, "},
     {{"scan", "--sysfs-root", sys, "--device", "sda", "--json", "--attributes",
       kExamples + "/fleet-attributes.json"},
      0,
@@ -917,6 +952,17 @@ TEST_F(FwhostTest, ScanMapsEachDriveAsItIdentifiesItselfAndPlansThoseWithAnUpdat
                 std::string::npos);
     }
   }
+  // Which rule gave each drive its attributes; a verdict on a part of a description says so.
+  EXPECT_EQ(drives[0].at("attributes_from"), "fleet.json rule 2");
+  EXPECT_EQ(drives[0].at("complete_description"), true);
+  EXPECT_EQ(drives[4].at("complete_description"), false);
+  EXPECT_EQ(drives[6].at("attributes_from"), "none");
+  EXPECT_EQ(drives[6].at("complete_description"), false);
+  const json skipped = {
+      {{"device", "loop0"}, {"reason", "loop device"}},
+      {{"device", "nvme2n1"}, {"reason", "NVMe namespace: its controller is the drive"}},
+      {{"device", "sr0"}, {"reason", "CD or DVD drive"}}};
+  EXPECT_EQ(report.at("skipped"), skipped);
   EXPECT_EQ(drives[4].at("plan").at("outcome"), "skipped");
   EXPECT_EQ(drives[4].at("plan").at("reason"), "identity truncated");
   // Through a link, nothing: the folder named is never followed.
@@ -931,11 +977,14 @@ TEST_F(FwhostTest, ScanMapsEachDriveAsItIdentifiesItselfAndPlansThoseWithAnUpdat
   const Outcome rerun = run(scan);
   EXPECT_EQ(rerun.exit, 5) << rerun.err;
   const auto printed = lines(rerun.out);
-  ASSERT_EQ(printed.size(), 15u) << rerun.out;
-  EXPECT_EQ(printed[8].rfind("nvme2: update to REV1: 3 packages, ", 0), 0u) << printed[8];
-  EXPECT_EQ(printed[9], "nvme10: no plan: no update offered");
-  EXPECT_EQ(printed[10].rfind("sda: update to REV1: ", 0), 0u) << printed[10];
-  EXPECT_EQ(printed[13], "sdd: no plan: its row is an error");
+  ASSERT_EQ(printed.size(), 19u) << rerun.out;
+  // An error's text below the table, where it moves no column.
+  EXPECT_EQ(printed[6].find("error (below)"), printed[0].find("VERDICT")) << printed[6];
+  EXPECT_EQ(printed[8].rfind("sdd: error: ", 0), 0u) << printed[8];
+  EXPECT_EQ(printed[12].rfind("nvme2: update to REV1: 3 packages, ", 0), 0u) << printed[12];
+  EXPECT_EQ(printed[13], "nvme10: no plan: no update offered");
+  EXPECT_EQ(printed[14].rfind("sda: update to REV1: ", 0), 0u) << printed[14];
+  EXPECT_EQ(printed[17], "sdd: no plan: its row is an error");
 }
 #endif
 
