@@ -27,7 +27,8 @@ const char* const kExitCodes =
     "Exit codes:\n"
     "  0  the command did its work, whatever the verdict (scripts read it from --json)\n"
     "  1  usage error\n"
-    "  2  input error: unreadable or unwritable file, plug-in not loadable, missing export;\n"
+    "  2  input error: unreadable or unwritable file, a description that is not XML,\n"
+    "     plug-in not loadable, missing export;\n"
     "     scan: no drive could be read or planned\n"
     "  3  the plug-in refused the request (36) or answered inconsistently; verify: a mismatch\n"
     "  4  internal error: a fault of fwhost itself\n"
@@ -98,14 +99,14 @@ struct Parsed {
 void addOptions(Parsed& parsed) {
   CLI::App& app = parsed.app;
   app.name("fwhost");
-  app.footer(kExitCodes + std::string(fwhost::interruptedExitLine()));
   app.require_subcommand(0, 1);
   // The same options everywhere: on Windows CLI11 would take an argument such as /tmp/x.xml for
   // an option.
   app.allow_windows_style_options(false);
   app.fallthrough();
   app.add_option("--plugin", parsed.host.plugin.path,
-                 "plug-in to load (default: beside fwhost, else the installed one)");
+                 "plug-in to load (default: beside fwhost, else the installed one)")
+      ->type_name("FILE");
   app.add_flag("-v,--verbose", parsed.host.plugin.log.verbose,
                "show all that the plug-in logs, not only its first two records");
   app.add_flag("-V,--version", parsed.version,
@@ -115,6 +116,8 @@ void addOptions(Parsed& parsed) {
     CLI::App* added = app.add_subcommand(command.name, command.summary);
     parsed.actions[added] = command.add(*added, parsed.host);
   }
+  // Set after the commands are added, which would each repeat it.
+  app.footer(kExitCodes + std::string(fwhost::interruptedExitLine()));
 }
 
 // Runs what the parsed command line names.

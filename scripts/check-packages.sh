@@ -49,6 +49,17 @@ for command in $commands; do
   done
 done
 
+# The sections an operator looks for, and the page's examples run word for word; scan's needs
+# this machine's drives, which the root has not.
+for section in NAME SYNOPSIS DESCRIPTION COMMANDS VERDICTS "DRIVE ATTRIBUTES" FILES \
+  "EXIT STATUS" EXAMPLES "SEE ALSO"; do
+  grep -qx "$section" <<<"$page" || fail "man fwhost has no $section"
+done
+while read -r example; do
+  bash -c "$example" >/dev/null || fail "the page's example fails: $example"
+done < <(awk '/^EXAMPLES$/ { on = 1; next } /^[A-Z]/ { on = 0 } on && NF' <<<"$page" |
+  grep -v '^ *sudo ')
+
 # What bash offers for the last word of a command line, as a shell with bash-completion does.
 offered() {
   bash -c 'source /usr/share/bash-completion/bash_completion

@@ -8,7 +8,7 @@ namespace fwhost {
 
 CommandAction addHelpCommand(CLI::App& command, HostOptions&) {
   auto name = std::make_shared<std::string>();
-  command.add_option("COMMAND", *name, "the command to explain");
+  command.add_option("COMMAND", *name, "the command to explain")->type_name("");
   CLI::App& app = *command.get_parent();
   return [&app, name]() -> Result {
     if (name->empty())

@@ -20,20 +20,26 @@ void addScanOptions(CLI::App& command, ScanOptions& options) {
     command
         .add_option("--sysfs-root", options.sysfsRoot,
                     "sysfs tree to read instead of this machine's; no device is then opened")
+        ->type_name("DIR")
         ->capture_default_str()
         ->each([&options](const std::string&) { options.foreignTree = true; });
   }
   command
       .add_option("--device", choice.devices,
-                  "only this drive (nvme0, sda; on Windows PhysicalDrive0 or 0); repeatable")
+                  "only this drive (nvme0, nvme0n1, /dev/sda; on Windows PhysicalDrive0 or 0); "
+                  "repeatable")
+      ->type_name("NAME")
       ->allow_extra_args(false);
   addSettingsOption(command, choice.settings);
   command
       .add_option("--attributes", choice.attributes,
                   "JSON rules that give each drive its vendor attributes by model and serial")
+      ->type_name("FILE")
       ->excludes(command.get_option("--set"));
-  command.add_option("--plan", choice.planDirectory,
-                     "write the plan of each drive with an update into DIR/MODEL-SERIAL");
+  command
+      .add_option("--plan", choice.planDirectory,
+                  "write the plan of each drive with an update into DIR/MODEL-SERIAL")
+      ->type_name("DIR");
 }
 
 }  // namespace
