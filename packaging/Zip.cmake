@@ -4,8 +4,24 @@
 target_link_options(fwhost PRIVATE "LINKER:--no-insert-timestamp")
 
 # Flat, so that fwhost.exe finds the DLL beside itself wherever the zip is unpacked.
+# fwhost.exe without its debug sections, as the Linux fwhost ships stripped; signed with the
+# owner's certificate when one is given (-DFWHOST_SIGNING_CERT=FILE -DFWHOST_SIGNING_KEY=FILE).
+set(shipped_fwhost ${CMAKE_CURRENT_BINARY_DIR}/zip/fwhost.exe)
+set(sign_command "")
+if(FWHOST_SIGNING_CERT)
+  set(sign_command
+    COMMAND ${PROJECT_SOURCE_DIR}/scripts/sign-windows.sh ${shipped_fwhost} ${shipped_fwhost}.signed
+      ${FWHOST_SIGNING_CERT} ${FWHOST_SIGNING_KEY}
+    COMMAND ${CMAKE_COMMAND} -E rename ${shipped_fwhost}.signed ${shipped_fwhost})
+endif()
+add_custom_command(OUTPUT ${shipped_fwhost}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/zip
+  COMMAND ${CMAKE_STRIP} --strip-debug -o ${shipped_fwhost} $<TARGET_FILE:fwhost>
+  ${sign_command}
+  DEPENDS fwhost VERBATIM)
+
 configure_file(${PROJECT_SOURCE_DIR}/docs/guide.md README.md COPYONLY)
-set(zip_files $<TARGET_FILE:fwhost> $<TARGET_FILE:fwprovider>
+set(zip_files ${shipped_fwhost} $<TARGET_FILE:fwprovider>
   ${PROJECT_SOURCE_DIR}/provider/fwprovider.h ${CMAKE_CURRENT_BINARY_DIR}/README.md)
 file(GLOB examples ${PROJECT_SOURCE_DIR}/examples/*)
 add_custom_command(OUTPUT SHA256SUMS
