@@ -410,7 +410,7 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
     {{"map", example("current")}, 2, "standard output: cannot write: ", ""},
 #if defined(_WIN32)
     // Wine answers for its drives as it likes; whatever it answers, the scan ends cleanly.
-    {{"scan", "--json"}, 0, "^["},
+    {{"scan", "--json"}, 0, "^{\n  \"schema_version\": 1,\n  \"command\": \"scan\""},
     // Windows' own words for each error, with its number; its conventions for help and paths.
     {{"map", "nosuch.xml"}, 2, " (error 2)"},
     {{"map", example("current")}, 2, "standard output: cannot write: Access", ""},
