@@ -495,9 +495,10 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
      0,
      "  no update offered (incomplete description)  \n"},
     {{"scan", "--sysfs-root", sys, "--device", "sdaa"}, 0, "\nskipped sr0: CD or DVD drive\n"},
-    {{"scan", "--sysfs-root", sys, "--device", "/dev/loop0"},
+    {{"scan", "--sysfs-root", sys, "--device", "/dev/vda"},
      1,
-     "--device /dev/loop0: skipped: loop device (drives: nvme2, "},
+     "--device /dev/vda: skipped: virtio-blk disk: it reports no model or firmware revision to map "
+     "(drives: nvme2, "},
     {{"scan", "--sysfs-root", sys, "--device", "sda", "--json", "--attributes",
       kExamples + "/fleet-attributes.json"},
      0,
@@ -961,7 +962,9 @@ TEST_F(FwhostTest, ScanMapsEachDriveAsItIdentifiesItselfAndPlansThoseWithAnUpdat
   const json skipped = {
       {{"device", "loop0"}, {"reason", "loop device"}},
       {{"device", "nvme2n1"}, {"reason", "NVMe namespace: its controller is the drive"}},
-      {{"device", "sr0"}, {"reason", "CD or DVD drive"}}};
+      {{"device", "sr0"}, {"reason", "CD or DVD drive"}},
+      {{"device", "vda"},
+       {"reason", "virtio-blk disk: it reports no model or firmware revision to map"}}};
   EXPECT_EQ(report.at("skipped"), skipped);
   EXPECT_EQ(drives[4].at("plan").at("outcome"), "skipped");
   EXPECT_EQ(drives[4].at("plan").at("reason"), "identity truncated");
@@ -977,14 +980,14 @@ TEST_F(FwhostTest, ScanMapsEachDriveAsItIdentifiesItselfAndPlansThoseWithAnUpdat
   const Outcome rerun = run(scan);
   EXPECT_EQ(rerun.exit, 5) << rerun.err;
   const auto printed = lines(rerun.out);
-  ASSERT_EQ(printed.size(), 19u) << rerun.out;
+  ASSERT_EQ(printed.size(), 20u) << rerun.out;
   // An error's text below the table, where it moves no column.
   EXPECT_EQ(printed[6].find("error (below)"), printed[0].find("VERDICT")) << printed[6];
   EXPECT_EQ(printed[8].rfind("sdd: error: ", 0), 0u) << printed[8];
-  EXPECT_EQ(printed[12].rfind("nvme2: update to REV1: 3 packages, ", 0), 0u) << printed[12];
-  EXPECT_EQ(printed[13], "nvme10: no plan: no update offered");
-  EXPECT_EQ(printed[14].rfind("sda: update to REV1: ", 0), 0u) << printed[14];
-  EXPECT_EQ(printed[17], "sdd: no plan: its row is an error");
+  EXPECT_EQ(printed[13].rfind("nvme2: update to REV1: 3 packages, ", 0), 0u) << printed[13];
+  EXPECT_EQ(printed[14], "nvme10: no plan: no update offered");
+  EXPECT_EQ(printed[15].rfind("sda: update to REV1: ", 0), 0u) << printed[15];
+  EXPECT_EQ(printed[18], "sdd: no plan: its row is an error");
 }
 #endif
 
