@@ -29,7 +29,8 @@ const char* const kExitCodes =
     "Exit codes:\n"
     "  0  the command did its work, whatever the verdict (scripts read it from --json)\n"
     "  1  usage error\n"
-    "  2  input error: unreadable or unwritable file, plug-in not loadable, missing export;\n"
+    "  2  input error: unreadable or unwritable file, a description that is not XML,\n"
+    "     plug-in not loadable, missing export;\n"
     "     scan: no drive could be read or planned\n"
     "  3  the plug-in refused the request (36), answered inconsistently or failed (a crash, an\n"
     "     exit, its deadline or a limit); verify: a mismatch\n"
@@ -41,12 +42,40 @@ const char* const kExitCodes =
 // command line that does not parse answers in JSON.
 bool asksForJson(const std::vector<std::string>& arguments) {
   const char* const falseWords[] = {"--json=0", "--json=false", "--json=off", "--json=no"};
+  // -j alone or among other short flags (-vj); a group with a letter that takes a value (-o) is
+  // no group of flags.
+  const auto shortFlags = [](const std::string& argument) {
+    return argument.size() > 1 && argument[0] == '-' && argument[1] != '-' &&
+           argument.find_first_not_of("jvV", 1) == std::string::npos &&
+           argument.find('j') != std::string::npos;
+  };
   const auto end = std::find(arguments.begin() + 1, arguments.end(), "--");
   return std::any_of(arguments.begin() + 1, end, [&](const std::string& argument) {
-    return (argument == "--json" || argument.rfind("--json=", 0) == 0) &&
-           std::find(std::begin(falseWords), std::end(falseWords), argument) ==
-               std::end(falseWords);
+    return shortFlags(argument) || ((argument == "--json" || argument.rfind("--json=", 0) == 0) &&
+                                    std::find(std::begin(falseWords), std::end(falseWords),
+                                              argument) == std::end(falseWords));
   });
+}
+
+// The word the user meant as the command: the first that is neither an option nor --plugin's
+// value; empty when there is none.
+std::string commandWord(const std::vector<std::string>& arguments) {
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    if (arguments[i] == "--plugin") {
+      ++i;
+    } else if (arguments[i] == "--") {
+      return i + 1 < arguments.size() ? arguments[i + 1] : "";
+    } else if (arguments[i].empty() || arguments[i][0] != '-') {
+      return arguments[i];
+    }
+  }
+  return {};
+}
+
+bool isCommand(const std::string& word) {
+  const auto& all = fwhost::commands();
+  return std::any_of(all.begin(), all.end(),
+                     [&](const fwhost::Command& command) { return word == command.name; });
 }
 
 // The one output mode the command line asks for; HostError (usage) when two ask for stdout.
@@ -73,14 +102,14 @@ struct Parsed {
 void addOptions(Parsed& parsed) {
   CLI::App& app = parsed.app;
   app.name("fwhost");
-  app.footer(kExitCodes + std::string(fwhost::interruptedExitLine()));
   app.require_subcommand(0, 1);
   // The same options everywhere: on Windows CLI11 would take an argument such as /tmp/x.xml for
   // an option.
   app.allow_windows_style_options(false);
   app.fallthrough();
   app.add_option("--plugin", parsed.host.plugin.path,
-                 "plug-in to load (default: beside fwhost, else the installed one)");
+                 "plug-in to load (default: beside fwhost, else the installed one)")
+      ->type_name("FILE");
   app.add_option_function<double>(
          "--plugin-timeout",
          [&parsed](double seconds) {
@@ -89,16 +118,19 @@ void addOptions(Parsed& parsed) {
          },
          "seconds each call of the plug-in may take (default 10); it runs in a process of its "
          "own with at most 1 GiB of memory")
+      ->type_name("SECONDS")
       ->check(CLI::Range(0.001, 86400.0));
-  app.add_flag("--verbose", parsed.host.plugin.log.verbose,
+  app.add_flag("-v,--verbose", parsed.host.plugin.log.verbose,
                "show all that the plug-in logs, not only its first two records");
-  app.add_flag("--version", parsed.version,
+  app.add_flag("-V,--version", parsed.version,
                "print fwhost's version and the loaded plug-in's Version attribute");
-  app.add_flag("--json")->description("print the result, or the failure, as one JSON document");
+  app.add_flag("-j,--json")->description("print the result, or the failure, as one JSON document");
   for (const fwhost::Command& command : fwhost::commands()) {
     CLI::App* added = app.add_subcommand(command.name, command.summary);
     parsed.actions[added] = command.add(*added, parsed.host);
   }
+  // Set after the commands are added, which would each repeat it.
+  app.footer(kExitCodes + std::string(fwhost::interruptedExitLine()));
 }
 
 // Runs what the parsed command line names.
@@ -141,7 +173,12 @@ int run(Parsed& parsed, const std::vector<std::string>& arguments) {
     try {
       parsed.app.parse(static_cast<int>(pointers.size()), pointers.data());
     } catch (const CLI::ParseError& error) {
-      if (error.get_exit_code() != 0) throw HostError::usage(error.what());
+      if (error.get_exit_code() != 0) {
+        const std::string word = commandWord(arguments);
+        if (parsed.app.get_subcommands().empty() && !word.empty() && !isCommand(word))
+          throw fwhost::unknownCommand(word);
+        throw HostError::usage(error.what());
+      }
       // --help: its text on stdout, checked like every other output.
       std::ostringstream help;
       parsed.app.exit(error, help, help);

@@ -16,7 +16,7 @@ add_custom_command(OUTPUT fwhost.1.gz
     ${PROJECT_SOURCE_DIR}/README.md
   VERBATIM)
 add_custom_target(fwhost-manpage ALL DEPENDS fwhost.1.gz)
-set(package_contents fwhost fwprovider fwhost-manpage)
+set(package_contents fwhost fwprovider fwhost-manpage fwhost-guide)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/fwhost.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 file(STRINGS ${PROJECT_SOURCE_DIR}/provider/fwprovider.h images REGEX "^#define FWPROVIDER_IMAGE_")
@@ -35,7 +35,13 @@ configure_file(changelog.in changelog @ONLY)
 configure_file(copyright.in copyright @ONLY)
 execute_process(COMMAND gzip -9nc changelog WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
   OUTPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz COMMAND_ERROR_IS_FATAL ANY)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md ${CMAKE_CURRENT_BINARY_DIR}/copyright
+# The package's README is the user's guide, compressed as Debian's policy asks of a document of
+# its size; the developer README stays with the sources.
+add_custom_command(OUTPUT README.md.gz
+  COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/docs/guide.md > README.md.gz
+  DEPENDS ${PROJECT_SOURCE_DIR}/docs/guide.md VERBATIM)
+add_custom_target(fwhost-guide ALL DEPENDS README.md.gz)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.md.gz ${CMAKE_CURRENT_BINARY_DIR}/copyright
   ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz DESTINATION ${doc_dir})
 configure_file(lintian-overrides.in lintian-overrides @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/lintian-overrides

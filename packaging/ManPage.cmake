@@ -28,13 +28,12 @@ endif()
 string(REGEX REPLACE "\n\n.*" "" listing "${CMAKE_MATCH_1}")
 string(REGEX MATCHALL "(^|\n)  [a-z]+" commands "${listing}")
 
-# Each command's page without its title, NAME and the exit codes that the main page already has.
+# Each command's page without its title and NAME.
 set(section "[COMMANDS]\n")
 foreach(command IN LISTS commands)
   string(STRIP "${command}" command)
   page_of(page "--help-option=${command} --help")
-  string(REGEX MATCH "\n\\.SH SYNOPSIS\n(.*)\n\\.SH DESCRIPTION\n(.*)\n\\.SS \"Exit codes:\""
-    found "${page}")
+  string(REGEX MATCH "\n\\.SH SYNOPSIS\n(.*)\n\\.SH DESCRIPTION\n(.*)" found "${page}")
   if(NOT found)
     message(FATAL_ERROR "help2man made no synopsis or description of fwhost ${command}")
   endif()
@@ -54,13 +53,26 @@ string(REPLACE "-" "\\-" bullets "${bullets}")
 string(REGEX REPLACE "`([^`]*)`" "\\\\fB\\1\\\\fR" bullets "${bullets}")
 string(REGEX REPLACE "\n  " " " bullets "${bullets}")
 string(REGEX REPLACE "(^|\n)\\\\- " "\\1.IP \\\\(bu 2\n" bullets "${bullets}")
-string(APPEND section "[WRITING FILES]\n${bullets}\n")
+# After the verdicts and attributes of INCLUDE: what an operator reads first comes first.
+set(closing "[WRITING FILES]\n${bullets}\n")
+
+# EXIT STATUS: the exit codes of fwhost --help, one item each, taken out of its OPTIONS.
+if(NOT help MATCHES "\nExit codes:\n(.*)")
+  message(FATAL_ERROR "fwhost --help lists no Exit codes")
+endif()
+string(REGEX REPLACE "\n\n.*" "" codes "${CMAKE_MATCH_1}")
+string(REPLACE "\\" "\\e" codes "${codes}")
+string(REPLACE "-" "\\-" codes "${codes}")
+string(REGEX REPLACE "\n      *" " " codes "${codes}")
+string(REGEX REPLACE "(^|\n)  ([^ ]+)  +" "\\1.TP\n.B \\2\n" codes "${codes}")
+string(APPEND closing "[EXIT STATUS]\n${codes}\n")
 
 file(READ ${INCLUDE} sections)
 get_filename_component(folder ${OUTPUT} DIRECTORY)
-file(WRITE ${folder}/fwhost.h2m "${section}${sections}")
+file(WRITE ${folder}/fwhost.h2m "${section}${sections}${closing}")
 page_of(page --include=${folder}/fwhost.h2m
   "--name=ask a firmware provider plug-in about drives and fetch its images")
+string(REGEX REPLACE "\n\\.SS \"Exit codes:\"\n[^\n]*(\n[^.][^\n]*|\n\\.(br|TP|PP|IP)[^\n]*)*" "" page "${page}")
 file(WRITE ${folder}/fwhost.1 "${page}")
 execute_process(COMMAND gzip -9nc ${folder}/fwhost.1 OUTPUT_FILE ${OUTPUT} RESULT_VARIABLE failed)
 if(failed)

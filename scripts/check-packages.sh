@@ -49,6 +49,23 @@ for command in $commands; do
   done
 done
 
+# The sections an operator looks for, and the page's examples run word for word; scan's needs
+# this machine's drives, which the root has not.
+for section in NAME SYNOPSIS DESCRIPTION COMMANDS VERDICTS "DRIVE ATTRIBUTES" FILES \
+  "EXIT STATUS" EXAMPLES "SEE ALSO"; do
+  grep -qx "$section" <<<"$page" || fail "man fwhost has no $section"
+done
+while read -r example; do
+  bash -c "$example" >/dev/null || fail "the page's example fails: $example"
+done < <(awk '/^EXAMPLES$/ { on = 1; next } /^[A-Z]/ { on = 0 } on && NF' <<<"$page" |
+  grep -v '^ *sudo ')
+
+# The user's guide, the package's README, and its Linux examples word for word.
+while read -r example; do
+  bash -c "$example" >/dev/null || fail "the guide's example fails: $example"
+done < <(zcat /usr/share/doc/fwhost/README.md.gz |
+  awk '/^```sh$/ { on = 1; next } /^```$/ { on = 0 } on' | grep -v '^sudo ')
+
 # What bash offers for the last word of a command line, as a shell with bash-completion does.
 offered() {
   bash -c 'source /usr/share/bash-completion/bash_completion
@@ -61,7 +78,7 @@ offered() {
 [ "$(offered fwhost pl)" = plan ] || fail "fwhost pl<TAB> offers '$(offered fwhost pl)'"
 [ "$(offered fwhost plan --dr)" = --dry-run ] || fail "fwhost plan --dr<TAB> offers no --dry-run"
 [ "$(offered fwhost fetch 3)" = 3REV1_H2L018T2PB_256 ] || fail "fwhost fetch 3<TAB> offers no image"
-echo "installed fwhost: info, map, man fwhost and completion of fwhost pl<TAB> as expected"
+echo "installed fwhost: info, map, man fwhost, the guide's examples and completion as expected"
 EOF
 
 mkdir "$work/zip"
@@ -75,4 +92,6 @@ dll_sha256=$(sha256sum "$folder/fwprovider.dll" | cut -d ' ' -f 1)
 grep -q "\"path\": \".*${folder##*/}\\\\\\\\fwprovider.dll\"" <<<"$info" &&
   grep -q "\"sha256\": \"$dll_sha256\"" <<<"$info" ||
   { echo "$zip: the unpacked fwhost.exe did not load the DLL beside it" >&2; exit 1; }
-echo "$zip: unpacked, its SHA256SUMS hold, its fwhost.exe loads the DLL beside it"
+(cd "$folder" && wine fwhost.exe map 'examples\update-available.xml' </dev/null) |
+  grep -q "^update available" || { echo "$zip: its example maps to no update" >&2; exit 1; }
+echo "$zip: unpacked, its SHA256SUMS hold, its fwhost.exe loads the DLL beside it and maps its example"

@@ -12,7 +12,7 @@ boost_source=boost1.74
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 
-scripts/setup.sh g++-mingw-w64-x86-64-posix wine wine64 bison dpkg-dev googletest
+scripts/setup.sh g++-mingw-w64-x86-64-posix wine wine64 bison dpkg-dev googletest osslsigncode
 
 # apt-get source needs a deb-src entry. It is copied from the entry for bookworm main, whether
 # that is a sources.list line or a deb822 stanza, so that its options (the key above all, which

@@ -6,10 +6,12 @@
 #define FWHOST_COMMANDS_COMMANDS_H
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
+#include "host/error/HostError.h"
 #include "host/error/Warning.h"
 #include "host/output/Results.h"
 #include "host/plugin/PluginLocation.h"
@@ -40,6 +42,9 @@ struct Command {
 
 // Every command, in the order fwhost's help lists them.
 const std::vector<Command>& commands();
+
+// HostError (usage) for a command fwhost does not have, naming those it has and the nearest.
+HostError unknownCommand(const std::string& name);
 
 CommandAction addInfoCommand(CLI::App& command, HostOptions& host);
 CommandAction addMapCommand(CLI::App& command, HostOptions& host);

@@ -8,17 +8,19 @@ void addSettingsOption(CLI::App& command, std::vector<std::string>& settings) {
   command
       .add_option("--set", settings,
                   "drive attribute Key=Value (a string) or Key:type=Value; repeatable")
+      ->type_name("KEY[:TYPE]=VALUE")
       ->allow_extra_args(false);
 }
 
 void addDriveOptions(CLI::App& command, DriveInput& input) {
-  command.add_option("FILE", input.file,
-                     "drive description (XML), - for standard input; or use --set");
+  command
+      .add_option("FILE", input.file, "drive description (XML), - for standard input; or use --set")
+      ->type_name("");
   addSettingsOption(command, input.settings);
 }
 
 void addJsonOption(CLI::App& command, const std::string& what) {
-  command.add_flag("--json")->description(what + "; a failure prints {\"error\": {...}}");
+  command.add_flag("-j,--json")->description(what + "; a failure prints {\"error\": {...}}");
 }
 
 CLI::Option* addSignOption(CLI::App& command, std::string& signingKey) {

@@ -3,13 +3,12 @@
 #include <string>
 
 #include "host/commands/Commands.h"
-#include "host/error/HostError.h"
 
 namespace fwhost {
 
 CommandAction addHelpCommand(CLI::App& command, HostOptions&) {
   auto name = std::make_shared<std::string>();
-  command.add_option("COMMAND", *name, "the command to explain");
+  command.add_option("COMMAND", *name, "the command to explain")->type_name("");
   CLI::App& app = *command.get_parent();
   return [&app, name]() -> Result {
     if (name->empty())
@@ -17,7 +16,7 @@ CommandAction addHelpCommand(CLI::App& command, HostOptions&) {
     for (const CLI::App* each : app.get_subcommands([](const CLI::App*) { return true; })) {
       if (each->get_name() == *name) return HelpResult{each->help("fwhost")};
     }
-    throw HostError::usage("help: no command " + *name);
+    throw unknownCommand(*name);
   };
 }
 

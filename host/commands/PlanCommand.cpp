@@ -12,6 +12,7 @@ CommandAction addPlanCommand(CLI::App& command, HostOptions& host) {
   auto choice = std::make_shared<DrivePlanChoice>();
   addDriveOptions(command, choice->drive);
   command.add_option("-o,--output", choice->directory, "folder to write into, made when missing")
+      ->type_name("DIR")
       ->required();
   command.add_flag("--dry-run", choice->how.dryRun,
                    "make every check and print what would be written, writing nothing");

@@ -20,21 +20,27 @@ void addScanOptions(CLI::App& command, ScanOptions& options) {
     command
         .add_option("--sysfs-root", options.sysfsRoot,
                     "sysfs tree to read instead of this machine's; no device is then opened")
+        ->type_name("DIR")
         ->capture_default_str()
         ->each([&options](const std::string&) { options.foreignTree = true; });
   }
   command
       .add_option("--device", choice.devices,
-                  "only this drive (nvme0, sda; on Windows PhysicalDrive0 or 0); repeatable")
+                  "only this drive (nvme0, nvme0n1, /dev/sda; on Windows PhysicalDrive0 or 0); "
+                  "repeatable")
+      ->type_name("NAME")
       ->allow_extra_args(false);
   addSettingsOption(command, choice.settings);
   command
       .add_option("--attributes", choice.attributes,
                   "JSON rules that give each drive its vendor attributes by model and serial")
+      ->type_name("FILE")
       ->excludes(command.get_option("--set"));
   CLI::Option* plan =
-      command.add_option("--plan", choice.planDirectory,
-                         "write the plan of each drive with an update into DIR/MODEL-SERIAL");
+      command
+          .add_option("--plan", choice.planDirectory,
+                      "write the plan of each drive with an update into DIR/MODEL-SERIAL")
+          ->type_name("DIR");
   addSignOption(command, choice.signingKey)->needs(plan);
 }
 
@@ -50,7 +56,7 @@ CommandAction addScanCommand(CLI::App& command, HostOptions& host) {
     ScanChoice choice = options->choice;
     if (options->foreignTree)
       choice.request.sysfsRoot = std::filesystem::u8path(options->sysfsRoot);
-    return runScan(choice, host.plugin);
+    return runScan(choice, host.plugin, host.warnings);
   };
 }
 

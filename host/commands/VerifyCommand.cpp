@@ -9,10 +9,13 @@ namespace fwhost {
 
 CommandAction addVerifyCommand(CLI::App& command, HostOptions& host) {
   auto choice = std::make_shared<VerifyChoice>();
-  command.add_option("DIR", choice->directory, "folder that fwhost plan wrote")->required();
+  command.add_option("DIR", choice->directory, "folder that fwhost plan wrote")
+      ->type_name("")
+      ->required();
   command
       .add_option("--key", choice->keys,
                   "public key (PEM) the plan must be signed by; repeatable: any of them will do")
+      ->type_name("FILE")
       ->allow_extra_args(false);
   command.add_flag("--match-plugin", choice->matchPlugin,
                    "also require each package to be the loaded plug-in's own bytes");

@@ -46,10 +46,11 @@ bool scansSysfs();
 // Where scanDrives looks, for messages: the sysfs root, or Windows' drive names.
 std::string scanPlaces(const ScanRequest& request);
 
-// The drives in natural order of their names, NVMe first; of SCSI devices only disks. A drive
-// whose identity cannot be read is listed with ScannedDrive::error; HostError (io) when there is
-// nowhere to look or the drives cannot be listed.
-std::vector<ScannedDrive> scanDrives(const ScanRequest& request);
+// The drives in natural order of their names, NVMe first; of SCSI devices only disks; every
+// other block device among the skipped, with why. A drive whose identity cannot be read is
+// listed with ScannedDrive::error; HostError (io) when there is nowhere to look or the drives
+// cannot be listed.
+DriveScan scanDrives(const ScanRequest& request);
 
 }  // namespace fwhost
 

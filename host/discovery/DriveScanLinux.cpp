@@ -138,6 +138,33 @@ bool readDisk(const SysfsTree& tree, ScannedDrive& drive, const AtaIdentifier& i
   return true;
 }
 
+// Block devices that are no drives to update, by the kernel's name for their kind.
+// clang-format off
+const std::pair<const char*, const char*> kOtherDevices[] = {
+    {"loop",   "loop device"},
+    {"zram",   "compressed RAM disk (zram)"},
+    {"ram",    "RAM disk"},
+    {"mmcblk", "MMC or SD card: no identity fwhost reads"},
+    {"vd",     "virtio-blk disk: it reports no model or firmware revision to map"},
+    {"xvd",    "Xen virtual disk: it reports no identity to map"},
+    {"dm-",    "device-mapper volume"},
+    {"md",     "software RAID (md)"},
+    {"nbd",    "network block device"},
+};
+// clang-format on
+
+// Why a block device that is not a SCSI disk is no drive scan maps.
+std::string skipReason(const SysfsTree& tree, const std::string& name) {
+  for (const auto& [prefix, reason] : kOtherDevices) {
+    if (name.rfind(prefix, 0) == 0) return reason;
+  }
+  if (name.rfind("nvme", 0) == 0) return "NVMe namespace: its controller is the drive";
+  const auto type = tree.read("block/" + name + "/device/type");
+  if (type && withoutLineEnd(*type) == "5") return "CD or DVD drive";
+  if (type) return "SCSI device of type " + std::string(withoutLineEnd(*type)) + ", not a disk";
+  return "neither an NVMe controller nor a SCSI disk";
+}
+
 // The drive read by read, which tells whether the entry is a drive at all; with its error when
 // anything about it fails.
 template <typename Read>
@@ -156,10 +183,11 @@ std::optional<ScannedDrive> scanned(const std::string& name, Read read) {
 }
 
 // The NVMe class is there only where its driver is loaded; every tree has its block devices.
-std::vector<ScannedDrive> scanTree(const SysfsTree& tree, const AtaIdentifier& identify) {
+DriveScan scanTree(const SysfsTree& tree, const AtaIdentifier& identify) {
   const auto blocks = tree.list("block");
   if (!blocks) throw HostError::io(tree.name("block"), "missing, so this is no sysfs tree");
-  std::vector<ScannedDrive> drives;
+  DriveScan scan;
+  std::vector<ScannedDrive>& drives = scan.drives;
   for (const std::string& name :
        naturallySorted(tree.list("class/nvme").value_or(std::vector<std::string>{}))) {
     drives.push_back(*scanned(name, [&](ScannedDrive& drive) {
@@ -169,9 +197,13 @@ std::vector<ScannedDrive> scanTree(const SysfsTree& tree, const AtaIdentifier& i
   }
   for (const std::string& name : naturallySorted(*blocks)) {
     auto disk = scanned(name, [&](ScannedDrive& drive) { return readDisk(tree, drive, identify); });
-    if (disk) drives.push_back(std::move(*disk));
+    if (disk) {
+      drives.push_back(std::move(*disk));
+    } else {
+      scan.skipped.push_back({name, skipReason(tree, name)});
+    }
   }
-  return drives;
+  return scan;
 }
 
 }  // namespace
@@ -182,7 +214,7 @@ std::string scanPlaces(const ScanRequest& request) {
   return request.sysfsRoot.empty() ? kOwnTree : request.sysfsRoot.string();
 }
 
-std::vector<ScannedDrive> scanDrives(const ScanRequest& request) {
+DriveScan scanDrives(const ScanRequest& request) {
   if (!request.sysfsRoot.empty()) return scanTree(SysfsTree(request.sysfsRoot), request.identify);
   return scanTree(SysfsTree(kOwnTree),
                   request.identify ? request.identify : AtaIdentifier(identifyThroughPassThrough));

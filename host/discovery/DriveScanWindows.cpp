@@ -137,9 +137,9 @@ std::string scanPlaces(const ScanRequest&) { return "\\\\.\\PhysicalDrive*"; }
 // Opens PhysicalDrive0, 1, ... (at most 64) until one is missing, with no access rights, which
 // queries need none of. NVMe drives give their Identify Controller data, ATA drives their
 // IDENTIFY DEVICE data where the pass-through is allowed (administrators), others what their
-// device descriptor holds. A drive that does not answer its queries is left out.
-std::vector<ScannedDrive> scanDrives(const ScanRequest&) {
-  std::vector<ScannedDrive> drives;
+// device descriptor holds. A drive that does not answer its queries is skipped.
+DriveScan scanDrives(const ScanRequest&) {
+  DriveScan scan;
   for (int number = 0; number < kMostDrives; ++number) {
     const std::string name = "PhysicalDrive" + std::to_string(number);
     const std::wstring path = L"\\\\.\\PhysicalDrive" + std::to_wstring(number);
@@ -147,12 +147,15 @@ std::vector<ScannedDrive> scanDrives(const ScanRequest&) {
                                          nullptr, OPEN_EXISTING, 0, nullptr));
     if (!drive.valid()) break;
     auto scanned = identify(drive.get(), path, name);
-    if (!scanned) continue;
+    if (!scanned) {
+      scan.skipped.push_back({name, "answers none of the storage queries"});
+      continue;
+    }
     if (scanned->error.empty() && scanned->truncation.empty())
       scanned->truncation = missingTexts(scanned->identity);
-    drives.push_back(std::move(*scanned));
+    scan.drives.push_back(std::move(*scanned));
   }
-  return drives;
+  return scan;
 }
 
 }  // namespace fwhost

@@ -37,15 +37,31 @@ std::string missingTexts(const DriveIdentity& identity) {
   return missing.empty() ? "" : "the drive reports no " + missing;
 }
 
-bool answersTo(const ScannedDrive& drive, const std::string& name) {
+namespace {
+
+// "nvme0" for "nvme0n1" or "/dev/nvme0n1"; the name without "/dev/" otherwise.
+std::string linuxDevice(const std::string& name) {
+  const std::string device = name.rfind("/dev/", 0) == 0 ? name.substr(5) : name;
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  if (device.rfind("nvme", 0) != 0) return device;
+  size_t at = 4;
+  while (at < device.size() && digit(device[at])) ++at;
+  if (at == 4 || at + 1 >= device.size() || device[at] != 'n') return device;
+  for (size_t each = at + 1; each < device.size(); ++each)
+    if (!digit(device[each])) return device;
+  return device.substr(0, at);
+}
+
+}  // namespace
+
+bool answersTo(const std::string& device, const std::string& name) {
   const std::string_view windows = "PhysicalDrive";
-  if (drive.device.rfind(windows, 0) != 0) return drive.device == name;
+  if (device.rfind(windows, 0) != 0) return device == linuxDevice(name);
   // Windows' names ignore case; a drive's device path and its number name it too.
   const std::string_view path = "\\\\.\\";
   const std::string_view asked =
       name.rfind(path, 0) == 0 ? std::string_view(name).substr(path.size()) : name;
-  return boost::algorithm::iequals(asked, drive.device) ||
-         name == drive.device.substr(windows.size());
+  return boost::algorithm::iequals(asked, device) || name == device.substr(windows.size());
 }
 
 }  // namespace fwhost

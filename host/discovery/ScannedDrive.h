@@ -4,6 +4,7 @@
 #define FWHOST_DISCOVERY_SCANNEDDRIVE_H
 
 #include <string>
+#include <vector>
 
 #include "host/discovery/IdentifyPages.h"
 
@@ -35,13 +36,27 @@ struct ScannedDrive {
   std::string error;
 };
 
+// A block device that is no drive scan maps, and why: an operator who sees "no drives" learns
+// what was there.
+struct SkippedDevice {
+  std::string device;  // "vda", "loop0"
+  std::string reason;  // "virtio-blk disk: it reports no model, serial or firmware"
+};
+
+// What a scan found: the drives, and the block devices it passed over.
+struct DriveScan {
+  std::vector<ScannedDrive> drives;
+  std::vector<SkippedDevice> skipped;
+};
+
 // Why an identity that a drive reported with an empty model, serial or firmware is not whole;
 // empty when each holds a text.
 std::string missingTexts(const DriveIdentity& identity);
 
 // Whether --device NAME names the drive; Windows' drives answer in any case, to their device
-// path (\\.\PhysicalDrive0) and to their number alone.
-bool answersTo(const ScannedDrive& drive, const std::string& name);
+// path (\\.\PhysicalDrive0) and to their number alone; Linux's to their /dev/ path, and an NVMe
+// controller to its namespaces' names (nvme0n1, what lsblk shows), since it is what is updated.
+bool answersTo(const std::string& device, const std::string& name);
 
 }  // namespace fwhost
 

@@ -11,6 +11,7 @@
 #include <boost/property_tree/xml_parser.hpp>
 
 #include "host/drive/DriveDescription.h"
+#include "host/drive/EditDistance.h"
 #include "host/drive/NestingLimit.h"
 #include "host/drive/RepeatedAttribute.h"
 
@@ -30,23 +31,6 @@ struct PropertyRecord {
   std::string type;
   std::string value;
 };
-
-// Insertions, deletions and substitutions, ASCII letter case ignored.
-size_t editDistance(const std::string& a, const std::string& b) {
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diagonal = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      const size_t above = row[j];
-      const bool same = sameKey({&a[i - 1], 1}, {&b[j - 1], 1});
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
 
 // Two edits turn almost any short key into "OEM"; short names get one.
 bool looksLike(const std::string& key, const std::string& ruleKey) {
@@ -147,7 +131,7 @@ void readRuleAttributes(const std::vector<PropertyRecord>& kept, DescriptionChec
     const auto found = std::find_if(kept.rbegin(), kept.rend(), given);
     if (found == kept.rend()) {
       check.warnings.push_back(
-          {"missing-attribute", "",
+          {kMissingAttribute, "",
            "no " + std::string(ruleKey) + " attribute, which the update rules read"});
       continue;
     }

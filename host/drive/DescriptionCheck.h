@@ -11,6 +11,9 @@
 
 namespace fwhost {
 
+// The code of the warning that an attribute the rules read is missing.
+inline constexpr const char* kMissingAttribute = "missing-attribute";
+
 struct DescriptionCheck {
   Warnings warnings;       // without a subject: the caller knows the description's name
   std::string unreadable;  // "line N: the parser's reason" when the text is not XML, else empty

@@ -8,6 +8,7 @@
 #include <boost/property_tree/ptree.hpp>
 #include <boost/property_tree/xml_parser.hpp>
 
+#include "host/drive/TypedValue.h"
 #include "host/error/HostError.h"
 #include "orv/core/ReadTypes.h"
 
@@ -67,7 +68,13 @@ void DriveDescription::set(const std::string& setting) {
     throw HostError::usage("--set " + setting + ": unknown type " + type + " (one of " + known +
                            ")");
   }
-  set(key, type, setting.substr(equals + 1));
+  const std::string value = setting.substr(equals + 1);
+  const std::string expected = typeMismatch(type, value);
+  if (!expected.empty()) {
+    throw HostError::usage("--set " + setting + ": " + value + " is no " + type + " (" + expected +
+                           ")");
+  }
+  set(key, type, value);
 }
 
 bool sameKey(std::string_view a, std::string_view b) {

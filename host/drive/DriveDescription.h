@@ -19,6 +19,8 @@ class DriveDescription {
   // "Key=Value" (a string) or "Key:type=Value"; HostError (usage) when malformed.
   void set(const std::string& setting);
 
+  bool empty() const { return attributes_.empty(); }
+
   // Whether an attribute has this key, ignoring ASCII case as the plug-in does.
   bool has(const std::string& key) const;
 

@@ -49,10 +49,16 @@ Json scanRow(const ScanRow& row) {
              {"serial", row.drive->serial},
              {"firmware", row.drive->firmware}};
   }
-  return {
-      {"device", row.device},         {"read_from", row.readFrom},       {"drive", drive},
-      {"truncation", row.truncation}, {"mapping", orNull(row.mapping)},  {"plan", orNull(row.plan)},
-      {"error", orNull(row.error)},   {"warnings", toJson(row.warnings)}};
+  return {{"device", row.device},
+          {"read_from", row.readFrom},
+          {"drive", drive},
+          {"truncation", row.truncation},
+          {"mapping", orNull(row.mapping)},
+          {"plan", orNull(row.plan)},
+          {"error", orNull(row.error)},
+          {"attributes_from", row.attributesFrom},
+          {"complete_description", row.completeDescription},
+          {"warnings", toJson(row.warnings)}};
 }
 
 // The fields of each document between "command" and "warnings".
@@ -61,7 +67,10 @@ struct BodyOf {
     Json attributes = Json::object();
     for (const AnswerProperty& property : info.attributes)
       attributes[property.name] = typedValue(property);
-    return {{"plugin", toJson(info.plugin)}, {"attributes", attributes}};
+    Json images = Json::array();
+    for (const ImageEntry& image : info.images)
+      images.push_back({{"name", image.name}, {"size", image.size}});
+    return {{"plugin", toJson(info.plugin)}, {"attributes", attributes}, {"images", images}};
   }
   Json operator()(const MapResult& map) const { return {{"mapping", toJson(map.mapping)}}; }
   Json operator()(const DescribeResult& describe) const {
@@ -91,7 +100,13 @@ struct BodyOf {
   Json operator()(const ScanResult& scan) const {
     Json drives = Json::array();
     for (const ScanRow& row : scan.drives) drives.push_back(scanRow(row));
-    return {{"searched", scan.searched}, {"planning", scan.planning}, {"drives", drives}};
+    Json skipped = Json::array();
+    for (const ScanSkip& skip : scan.skipped)
+      skipped.push_back({{"device", skip.device}, {"reason", skip.reason}});
+    return {{"searched", scan.searched},
+            {"planning", scan.planning},
+            {"drives", drives},
+            {"skipped", skipped}};
   }
   Json operator()(const VersionResult& version) const {
     return {{"fwhost", version.fwhost}, {"plugin", orNull(version.plugin)}};

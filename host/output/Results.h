@@ -87,9 +87,16 @@ struct FileCheck {
   std::string detail;  // what differs, for people; empty when ok
 };
 
+// An image name fwhost knows, and the size the plug-in serves under it; 0: none.
+struct ImageEntry {
+  std::string name;
+  uint32_t size = 0;
+};
+
 struct InfoResult {
   PluginFile plugin;
   std::vector<AnswerProperty> attributes;  // in document order
+  std::vector<ImageEntry> images;
 };
 
 struct MapResult {
@@ -132,13 +139,25 @@ struct ScanRow {
   std::optional<PlanResult> plan;  // only with --plan
   std::optional<Failure> error;    // why it could not be read or mapped
   Warnings warnings;
+  // Where its vendor attributes came from: "--set", "FILE rule N" (from 1), "none".
+  std::string attributesFrom;
+  // False when its verdict rests on a truncated identity or lacks vendor attributes the rules
+  // read: the plug-in answered for a drive described in part.
+  bool completeDescription = true;
   bool failed() const;
+};
+
+// A block device scan passed over, and why.
+struct ScanSkip {
+  std::string device;
+  std::string reason;
 };
 
 struct ScanResult {
   std::string searched;  // where drives were looked for
   std::vector<ScanRow> drives;
   bool planning = false;  // --plan given
+  std::vector<ScanSkip> skipped;
   size_t failures() const;
 };
 

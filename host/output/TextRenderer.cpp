@@ -50,12 +50,21 @@ std::string planText(const PlanResult& plan) {
   return text;
 }
 
+// A size of 0 is a name the plug-in serves nothing under.
+std::vector<TableRow> imageRows(const std::vector<ImageEntry>& images) {
+  std::vector<TableRow> rows;
+  for (const ImageEntry& image : images)
+    rows.push_back({image.name, image.size == 0 ? "not served" : std::to_string(image.size)});
+  return rows;
+}
+
 std::string infoText(const InfoResult& info) {
   std::vector<TableRow> rows;
   for (const AnswerProperty& property : info.attributes)
     rows.push_back({property.name, property.displayName, property.type, property.value});
   return safeLines("plug-in " + info.plugin.path + "\nsha256 " + info.plugin.sha256 + "\n") + "\n" +
-         tableText({"NAME", "DISPLAY NAME", "TYPE", "VALUE"}, rows);
+         tableText({"NAME", "DISPLAY NAME", "TYPE", "VALUE"}, rows) + "\n" +
+         tableText({"IMAGE", "BYTES"}, imageRows(info.images));
 }
 
 std::string verifyText(const VerifyResult& verify) {
@@ -70,24 +79,36 @@ std::string verifyText(const VerifyResult& verify) {
                    " packages, each as the manifest lists it" + plugin + "; " + signature);
 }
 
+// An error's text goes below the table, where its length moves no column.
 TableRow scanCells(const ScanRow& row) {
-  if (row.error) return {row.device, "", "", "", "", "error: " + row.error->message};
+  if (row.error) return {row.device, "", "", "", row.readFrom, "", "error (below)", ""};
   const DriveNames& drive = *row.drive;
   return {row.device,
           drive.model,
           drive.serial,
           drive.firmware,
           row.readFrom + (row.truncation.empty() ? "" : " (truncated)"),
-          verdictWords(row.mapping->verdict),
+          row.attributesFrom,
+          std::string(verdictWords(row.mapping->verdict)) +
+              (row.completeDescription ? "" : " (incomplete description)"),
           row.mapping->destination};
 }
 
 std::string scanText(const ScanResult& scan) {
-  if (scan.drives.empty()) return {};
+  std::string skipped;
+  for (const ScanSkip& skip : scan.skipped)
+    skipped += "skipped " + skip.device + ": " + skip.reason + '\n';
+  if (scan.drives.empty()) return safeLines(skipped);
   std::vector<TableRow> rows;
-  for (const ScanRow& row : scan.drives) rows.push_back(scanCells(row));
-  std::string text =
-      tableText({"DEVICE", "MODEL", "SERIAL", "FIRMWARE", "SOURCE", "VERDICT", "TARGET"}, rows);
+  std::string errors;
+  for (const ScanRow& row : scan.drives) {
+    rows.push_back(scanCells(row));
+    if (row.error) errors += row.device + ": error: " + row.error->message + '\n';
+  }
+  std::string text = tableText({"DEVICE", "MODEL", "SERIAL", "FIRMWARE", "SOURCE", "ATTRIBUTES",
+                                "VERDICT", "TARGET"},
+                               rows) +
+                     safeLines(errors + skipped);
   if (scan.planning) {
     std::string lines;
     for (const ScanRow& row : scan.drives) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "host/error/HostError.h"
+#include "host/plan/ImageNames.h"
 #include "host/plan/Sha256.h"
 #include "host/plan/WriteDecision.h"
 #include "host/platform/SafeWrite.h"
@@ -53,8 +54,11 @@ FileResult writeImage(const FetchChoice& choice, const std::string& bytes,
 
 // The image, when the plug-in has one of that name; a name that cannot be a file is no image's.
 std::string imageOf(const Plugin& plugin, const std::string& name) {
-  if (plugin.imageSize(name) == 0)
-    throw HostError::invalidInput(plugin.path().u8string(), "has no image named " + name);
+  if (plugin.imageSize(name) == 0) {
+    throw HostError::invalidInput(plugin.path().u8string(),
+                                  "has no image named " + name + " (fwprovider.h names " +
+                                      knownImageNames() + "; fwhost info shows which it serves)");
+  }
   if (!isPackageName(name)) {
     throw HostError::inconsistentAnswer(plugin.path().u8string(),
                                         "an image named \"" + name + "\" cannot be a file name");

@@ -11,6 +11,7 @@
 #include <boost/algorithm/string/predicate.hpp>
 
 #include "host/drive/AttributeRules.h"
+#include "host/drive/DescriptionCheck.h"
 #include "host/drive/DriveDescription.h"
 #include "host/drive/DriveInput.h"
 #include "host/error/HostError.h"
@@ -43,6 +44,14 @@ VendorAttributes vendorAttributes(const ScanChoice& choice) {
   return vendor;
 }
 
+// What was passed over, for a --device that names it.
+const SkippedDevice* skippedAs(const DriveScan& scan, const std::string& name) {
+  for (const SkippedDevice& skipped : scan.skipped) {
+    if (answersTo(skipped.device, name)) return &skipped;
+  }
+  return nullptr;
+}
+
 std::string deviceList(const std::vector<ScannedDrive>& drives) {
   std::string names;
   for (const ScannedDrive& drive : drives) names += (names.empty() ? "" : ", ") + drive.device;
@@ -51,12 +60,12 @@ std::string deviceList(const std::vector<ScannedDrive>& drives) {
 
 bool named(const ScannedDrive& drive, const std::vector<std::string>& names) {
   return std::any_of(names.begin(), names.end(),
-                     [&](const std::string& name) { return answersTo(drive, name); });
+                     [&](const std::string& name) { return answersTo(drive.device, name); });
 }
 
 // The drives --device names, in scan order; vendor attributes from --set belong to one drive.
-std::vector<ScannedDrive> selectDrives(const std::vector<ScannedDrive>& drives,
-                                       const ScanChoice& choice) {
+std::vector<ScannedDrive> selectDrives(const DriveScan& scan, const ScanChoice& choice) {
+  const std::vector<ScannedDrive>& drives = scan.drives;
   if (choice.devices.empty()) {
     if (!choice.settings.empty() && drives.size() > 1) {
       throw HostError::usage("--set needs --device when there is more than one drive (found: " +
@@ -65,11 +74,14 @@ std::vector<ScannedDrive> selectDrives(const std::vector<ScannedDrive>& drives,
     return drives;
   }
   for (const std::string& name : choice.devices) {
-    const auto answers = [&](const ScannedDrive& drive) { return answersTo(drive, name); };
-    if (std::none_of(drives.begin(), drives.end(), answers)) {
-      throw HostError::usage("--device " + name + ": no such drive (found: " + deviceList(drives) +
-                             ")");
+    const auto answers = [&](const ScannedDrive& drive) { return answersTo(drive.device, name); };
+    if (std::any_of(drives.begin(), drives.end(), answers)) continue;
+    if (const SkippedDevice* skipped = skippedAs(scan, name)) {
+      throw HostError::usage("--device " + name + ": skipped: " + skipped->reason +
+                             " (drives: " + deviceList(drives) + ")");
     }
+    throw HostError::usage("--device " + name + ": no such drive (found: " + deviceList(drives) +
+                           ")");
   }
   std::vector<ScannedDrive> chosen;
   std::copy_if(drives.begin(), drives.end(), std::back_inserter(chosen),
@@ -96,7 +108,16 @@ DriveReport mappedDrive(const ScannedDrive& drive, DriveDescription description,
   description.set("Firmware", "string", identity.firmware);
   Warnings warnings;
   MappedDrive mapped = mapDrive(plugin, {drive.device, description.xml()}, warnings);
-  row.warnings.insert(row.warnings.end(), warnings.begin(), warnings.end());
+  // The drive gives the identity keys, so what is missing are vendor attributes: one summary
+  // line for every drive says so, instead of three warnings each.
+  row.completeDescription = drive.truncation.empty();
+  for (Warning& warning : warnings) {
+    if (warning.code == kMissingAttribute) {
+      row.completeDescription = false;
+    } else {
+      row.warnings.push_back(std::move(warning));
+    }
+  }
   row.mapping = mapped.answer;
   return {std::move(row), std::move(mapped)};
 }
@@ -113,8 +134,14 @@ DriveReport reportOf(const ScannedDrive& drive, const VendorAttributes& vendor,
   row.truncation = drive.truncation;
   // The row is copied into each try, so that a failure still has the drive's identity.
   try {
-    if (vendor.rulesFile.empty()) return mappedDrive(drive, vendor.settings, row, plugin);
+    if (vendor.rulesFile.empty()) {
+      row.attributesFrom = vendor.settings.empty() ? "none" : "--set";
+      return mappedDrive(drive, vendor.settings, row, plugin);
+    }
     const AttributeRule* rule = findRule(vendor.rules, drive.identity.model, drive.identity.serial);
+    row.attributesFrom = rule == nullptr ? "none"
+                                         : vendor.rulesFile + " rule " +
+                                               std::to_string(rule - vendor.rules.data() + 1);
     if (rule) return mappedDrive(drive, rule->attributes, row, plugin);
     row.warnings.push_back(
         {"no-matching-rule", drive.device,
@@ -208,18 +235,36 @@ void planDrives(const Plugin& plugin, const std::vector<ScannedDrive>& drives,
   }
 }
 
+// One line for all drives whose verdict rests on a description without vendor attributes.
+void warnOfIncompleteDescriptions(const std::vector<DriveReport>& reports, Warnings& warnings) {
+  std::string devices;
+  for (const DriveReport& report : reports) {
+    if (!report.row.completeDescription && report.row.truncation.empty())
+      devices += (devices.empty() ? "" : ", ") + report.row.device;
+  }
+  if (devices.empty()) return;
+  warnings.push_back({"incomplete-description", devices,
+                      "mapped without some of the vendor attributes the rules read (Product, "
+                      "OEM, ConfigID): the verdict rests on an incomplete description; give "
+                      "them with --set or --attributes"});
+}
+
 }  // namespace
 
-ScanResult runScan(const ScanChoice& choice, const PluginChoice& pluginChoice) {
+ScanResult runScan(const ScanChoice& choice, const PluginChoice& pluginChoice, Warnings& warnings) {
   const VendorAttributes vendor = vendorAttributes(choice);
   // A key that cannot sign ends the scan before any drive is read: every plan would fail alike.
   if (!choice.signingKey.empty()) readSigningKey(choice.signingKey);
-  const std::vector<ScannedDrive> drives = selectDrives(scanDrives(choice.request), choice);
+  const DriveScan scan = scanDrives(choice.request);
+  const std::vector<ScannedDrive> drives = selectDrives(scan, choice);
   const Plugin plugin = openPlugin(pluginChoice);
   std::vector<DriveReport> reports;
   for (const ScannedDrive& drive : drives) reports.push_back(reportOf(drive, vendor, plugin));
   if (!choice.planDirectory.empty()) planDrives(plugin, drives, reports, choice);
-  ScanResult result{scanPlaces(choice.request), {}, !choice.planDirectory.empty()};
+  warnOfIncompleteDescriptions(reports, warnings);
+  ScanResult result{scanPlaces(choice.request), {}, !choice.planDirectory.empty(), {}};
+  for (const SkippedDevice& skipped : scan.skipped)
+    result.skipped.push_back({skipped.device, skipped.reason});
   for (DriveReport& report : reports) result.drives.push_back(std::move(report.row));
   return result;
 }

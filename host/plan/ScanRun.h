@@ -25,7 +25,8 @@ struct ScanChoice {
 
 // HostError (usage) when the choice names no drive there is, or gives vendor attributes that
 // could reach the wrong drive; as discovery, the rules file and the plug-in fail otherwise.
-ScanResult runScan(const ScanChoice& choice, const PluginChoice& plugin);
+// What concerns several drives at once is added to warnings.
+ScanResult runScan(const ScanChoice& choice, const PluginChoice& plugin, Warnings& warnings);
 
 }  // namespace fwhost
 

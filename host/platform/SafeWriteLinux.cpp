@@ -105,7 +105,6 @@ SystemHandle openFolderAt(int parent, const char* name, const fs::path& path,
                           int follow = O_NOFOLLOW) {
   SystemHandle folder(::openat(parent, name, O_RDONLY | O_DIRECTORY | follow | O_CLOEXEC));
   if (folder.valid()) return folder;
-  if (errno == ENOENT) throw HostError::io(path.u8string(), "is no folder");
   if (errno != ELOOP && errno != ENOTDIR) throw failure(path, "cannot open it");
   throw HostError::refusedTarget(path.u8string(),
                                  "is " + inspectAt(parent, name, path).what + ", not a folder");

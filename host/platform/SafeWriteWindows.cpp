@@ -246,7 +246,8 @@ Folder Folder::open(const fs::path& given, bool make) {
   if (make && inspectPath(path).kind == PathKind::missing && !makeFolders(longPath(path)))
     throw failure(path, "cannot be made");
   PathState state = inspectPath(path);
-  if (state.kind == PathKind::missing) throw HostError::io(path.u8string(), "is no folder");
+  if (state.kind == PathKind::missing)
+    throw HostError::io(path.u8string(), "cannot open it: " + systemMessage(ERROR_PATH_NOT_FOUND));
   SystemHandle handle;
   // Looked at again on the handle kept: something else may stand there by now.
   if (state.kind == PathKind::directory) {

@@ -18,11 +18,10 @@ MappedDrive mapDrive(const Plugin& plugin, const DriveText& drive, Warnings& war
     throw HostError::invalidInput(
         drive.origin, check.twoReadings + "; fwhost and the plug-in could read it as two drives");
   }
-  // The plug-in names no reason for refusing unreadable XML, so the parser's goes with its 36.
-  const std::string origin = check.unreadable.empty()
-                                 ? drive.origin
-                                 : drive.origin + " (not XML: " + check.unreadable + ")";
-  std::string document = plugin.mapping(drive.xml, origin);
+  // Refused here, not by the plug-in, which names no reason and logs what it could not read.
+  if (!check.unreadable.empty())
+    throw HostError::invalidInput(drive.origin, "is not XML: " + check.unreadable);
+  std::string document = plugin.mapping(drive.xml, drive.origin);
   MappingAnswer answer = readMappingAnswer(document, plugin.path().u8string());
   return {std::move(answer), std::move(document), drive.origin, check.ruleAttributes,
           check.repeatedRuleKeys};

@@ -108,6 +108,7 @@ inline std::string makeSysfsTree(const std::filesystem::path& sys) {
       {"block/sdd/device/model/name", "a folder where the model belongs\n"},
       {"block/sdaa/device/vpd_pg80", unitSerialNumberPage("   Z1Z0ABCD")},
       {"block/loop0/size", "0\n"},
+      {"block/vda/size", "0\n"},
   };
   for (const SysfsFiles& device :
        {scsiDevice("sda", "ATA", model40.substr(0, 16), "S1"),

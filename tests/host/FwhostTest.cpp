@@ -130,17 +130,37 @@ TEST(Sha256Test, KnownAnswers) {
   EXPECT_EQ(sha256("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
 
-// --device as each platform names its drives: Linux's exactly, Windows' in any case, also as the
-// device path or the number.
+// --device as each platform names its drives: Linux's exactly, as /dev/ paths too, an NVMe
+// controller by its namespaces; Windows' in any case, also as the device path or the number.
 TEST(ScannedDriveTest, DeviceNames) {
-  fwhost::ScannedDrive sda, windows;
-  sda.device = "sda";
-  windows.device = "PhysicalDrive10";
-  EXPECT_FALSE(fwhost::answersTo(sda, "SDA"));
-  for (const char* name : {"PhysicalDrive10", "physicaldrive10", "\\\\.\\PHYSICALDRIVE10", "10"})
-    EXPECT_TRUE(fwhost::answersTo(windows, name)) << name;
-  for (const char* name : {"1", "PhysicalDrive1", "\\\\.\\10", "\\\\?\\PhysicalDrive10"})
-    EXPECT_FALSE(fwhost::answersTo(windows, name)) << name;
+  struct Row {
+    const char* device;
+    const char* name;
+    bool answers;
+  };
+  const Row rows[] = {
+      {"sda", "sda", true},
+      {"sda", "SDA", false},
+      {"sda", "/dev/sda", true},
+      {"sda", "/dev/sda1", false},
+      {"nvme0", "nvme0n1", true},
+      {"nvme0", "/dev/nvme0n12", true},
+      {"nvme0", "/dev/nvme0", true},
+      {"nvme0", "nvme0n1p1", false},
+      {"nvme0", "nvme0n", false},
+      {"nvme1", "nvme10n1", false},
+      {"PhysicalDrive10", "PhysicalDrive10", true},
+      {"PhysicalDrive10", "physicaldrive10", true},
+      {"PhysicalDrive10", "\\\\.\\PHYSICALDRIVE10", true},
+      {"PhysicalDrive10", "10", true},
+      {"PhysicalDrive10", "1", false},
+      {"PhysicalDrive10", "PhysicalDrive1", false},
+      {"PhysicalDrive10", "\\\\.\\10", false},
+      {"PhysicalDrive10", "\\\\?\\PhysicalDrive10", false},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(fwhost::answersTo(row.device, row.name), row.answers)
+        << row.device << " " << row.name;
 }
 
 #if defined(_WIN32)
@@ -319,13 +339,17 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
     {{"--plugin", hostPath(STUB_PARTIAL_PLUGIN), "info"},
      2,
      "no export GetTargetFirmwareMappingAttributes"},
-    {{"fetch", "REV1", "--json"}, 2, "no image named REV1"},
+    {{"fetch", "REV1", "--json"},
+     2,
+     "no image named REV1 (fwprovider.h names " + std::string(FWPROVIDER_IMAGE_1) + ", "},
     {{"fetch", FWPROVIDER_IMAGE_1, "-o", "afile"}, 2, "afile: exists with other content"},
     {{"--plugin", stub, "info", "--json"}, 3, "not XML"},
     {{"--plugin", stub, "map", example("update-available")}, 3, "kept asking for a larger buffer"},
     // Input that is not what it seems.
     {{"map", "utf16.xml"}, 0, "^update available (status 65)\n"},
-    {{"map", "afile"}, 3, "afile (not XML: line 1: no element)"},
+    // Not XML, a JSON file among them: refused before the plug-in reads (and logs) it.
+    {{"map", "afile"}, 2, "afile: is not XML: line 1: no element"},
+    {{"map", "malformed.json", "--json"}, 2, "malformed.json: is not XML: line 1: expected <"},
     {{"plan", "twice.xml", "-o", "out/plan"}, 2, "twice.xml: Firmware is given more than once"},
     {{"plan", "latin1.xml", "-o", "out/plan"}, 2, "latin1.xml: gives text that is not UTF-8"},
     {{"map", "two-values.xml", "--json"},
@@ -368,7 +392,7 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
     {{"plan", example("update-available"), "-o", "afile", "--dry-run"},
      2,
      "afile: is a regular file, not a folder"},
-    {{"verify", "nosuchdir", "--json"}, 2, "nosuchdir: is no folder"},
+    {{"verify", "nosuchdir", "--json"}, 2, "nosuchdir: cannot open it: "},
     {{}, 1, "subcommand"},
     {{"map"}, 1, "--set settings (see fwhost map --help)"},
     {{"map", "a.xml", "--json", "--xml"}, 1, "excludes"},
@@ -379,7 +403,12 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
      "malformed.json: not JSON: parse error at line 1, column 3"},
     {{"plan", "a.xml", "-o", ""}, 1, "--output: needs a non-empty value"},
     {{"fetch", "x", "-o", "-", "--json"}, 1, "would both use standard output"},
-    {{"help", "nosuch"}, 1, "no command nosuch"},
+    {{"help", "nosuch"}, 1, "no command nosuch (the commands: info, map, describe, fetch, plan"},
+    {{"--plugin", "x", "pln", "-o", "x"}, 1, "no command pln (the commands: info, map,"},
+    {{"mpa"}, 1, "help); did you mean map?"},
+    {{"map", "--set", "Firmware:uint64=abc"}, 1, "abc is no uint64 (a whole number from 0"},
+    {{"describe"}, 1, "describe needs at least one --set"},
+    {{"-V", "-j"}, 0, "\"command\": \"version\""},
     {{"map", example("current")}, 2, "standard output: cannot write: ", ""},
 #if defined(_WIN32)
     // Wine answers for its drives as it likes; whatever it answers, the scan ends cleanly.
@@ -454,8 +483,24 @@ TEST_F(FwhostTest, EachCommandAnswersOrNamesTheCulpritInOneLine) {
     {{"scan", "--sysfs-root", sys, "--device", "sdaa", "--device", "nvme2", "--set",
       "Product=Quarry Meadow", "--set", "OEM=HP", "--set", "ConfigID=T2UB_256"},
      0,
-     "\nnvme2   QM 1TB NVMe   QM24A0001  HPS0      nvme-sysfs    update available   REV1\n"
-     "sdaa    ST4000NM0023  Z1Z0ABCD   0004      scsi-inquiry  no update offered  \n"},
+     "\nnvme2   QM 1TB NVMe   QM24A0001  HPS0      nvme-sysfs    --set       update available   "
+     "REV1\n"
+     "sdaa    ST4000NM0023  Z1Z0ABCD   0004      scsi-inquiry  --set       no update offered  \n"},
+    // Devices as lsblk and /dev name them; what scan passed over, and why.
+    {{"scan", "--sysfs-root", sys, "--device", "/dev/nvme2n1", "--json"},
+     0,
+     "\"attributes_from\": \"none\",\n      \"complete_description\": false"},
+    {{"scan", "--sysfs-root", sys, "--device", "nvme2n1"},
+     0,
+     "warning: nvme2: mapped without some of the vendor attributes"},
+    {{"scan", "--sysfs-root", sys, "--device", "nvme2"},
+     0,
+     "  no update offered (incomplete description)  \n"},
+    {{"scan", "--sysfs-root", sys, "--device", "sdaa"}, 0, "\nskipped sr0: CD or DVD drive\n"},
+    {{"scan", "--sysfs-root", sys, "--device", "/dev/vda"},
+     1,
+     "--device /dev/vda: skipped: virtio-blk disk: it reports no model or firmware revision to map "
+     "(drives: nvme2, "},
     {{"scan", "--sysfs-root", sys, "--device", "sda", "--json", "--attributes",
       kExamples + "/fleet-attributes.json"},
      0,
@@ -566,6 +611,9 @@ TEST_F(FwhostTest, InfoNamesThePlugInBesideItselfInAFolderOfAnyNameAndItsTypedAt
   const json attributes = {
       {"Date", 1}, {"Version", "1.0.0"}, {"Audience", "HP"}, {"ModuleType", 0}};
   EXPECT_EQ(answer.at("attributes"), attributes);
+  const json image = {{"name", FWPROVIDER_IMAGE_2},
+                      {"size", exportedImage(FWPROVIDER_IMAGE_2).size()}};
+  EXPECT_EQ(answer.at("images").at(1), image);
 }
 
 TEST_F(FwhostTest, FetchWritesTheExportedBytesAndTheirChecksum) {
@@ -1166,22 +1214,26 @@ TEST_F(FwhostTest, AMisbehavingPlugInIsNamedWithWhatItDidAndLeavesAPlanAsItWas) 
   setEnvironment("FWHOST_STUB_FAULT", "");
 }
 
-// A refused drive description: the plug-in's records come first on stderr, then fwhost's line.
+// The plug-in's records come first on stderr, bounded unless --verbose, then fwhost's line.
 TEST_F(FwhostTest, ThePlugInsLogIsShownBoundedUnlessVerbose) {
-  // The plug-in logs the whole unreadable input as one of its records.
-  spit(dir_ / "long.xml", "<Object " + std::string(100000, 'x'));
-  const Outcome bounded = run({"plan", "long.xml", "-o", "p", "--json"});
+  // The stub logs its Version whole at each call and answers it cut short: no document.
+  setEnvironment("FWHOST_STUB_VERSION", std::string(20000, 'x'));
+  const std::string stub = hostPath(STUB_HOSTILE_PLUGIN);
+  const Outcome bounded = run({"--plugin", stub, "info", "--json"});
+  const Outcome verbose = run({"--plugin", stub, "--verbose", "info"});
+  setEnvironment("FWHOST_STUB_VERSION", "");
   EXPECT_EQ(bounded.exit, 3);
+  // Each call of the export logs once: the first, with a buffer too small, and the second.
   const auto shown = lines(bounded.err);
-  ASSERT_EQ(shown.size(), 4u) << bounded.err;
-  EXPECT_LE(shown[1].size(), 300u);
-  EXPECT_NE(shown[2].find(" more bytes of plug-in log; --verbose shows all)"), std::string::npos);
-  EXPECT_EQ(shown[3].rfind("fwhost: long.xml (not XML: line 1: "), 0u) << shown[3];
-  EXPECT_NE(shown[3].find("refused this drive description (36"), std::string::npos) << shown[3];
-  EXPECT_EQ(json::parse(bounded.out).at("error").at("message"), shown[3].substr(8));
-
-  const Outcome verbose = run({"--verbose", "map", "long.xml"});
-  EXPECT_GT(verbose.err.size(), 100000u);
+  ASSERT_EQ(shown.size(), 5u) << bounded.err;
+  for (size_t call : {0, 2}) {
+    EXPECT_LE(shown[call].size(), 300u);
+    EXPECT_NE(shown[call + 1].find(" more bytes of plug-in log; --verbose shows all)"),
+              std::string::npos);
+  }
+  EXPECT_NE(shown[4].find("answered a document that is not XML"), std::string::npos) << shown[4];
+  EXPECT_EQ(json::parse(bounded.out).at("error").at("message"), shown[4].substr(8));
+  EXPECT_GT(verbose.err.size(), 20000u);
 }
 
 #if !defined(_WIN32)
@@ -1249,6 +1301,19 @@ TEST_F(FwhostTest, ScanMapsEachDriveAsItIdentifiesItselfAndPlansThoseWithAnUpdat
                 std::string::npos);
     }
   }
+  // Which rule gave each drive its attributes; a verdict on a part of a description says so.
+  EXPECT_EQ(drives[0].at("attributes_from"), "fleet.json rule 2");
+  EXPECT_EQ(drives[0].at("complete_description"), true);
+  EXPECT_EQ(drives[4].at("complete_description"), false);
+  EXPECT_EQ(drives[6].at("attributes_from"), "none");
+  EXPECT_EQ(drives[6].at("complete_description"), false);
+  const json skipped = {
+      {{"device", "loop0"}, {"reason", "loop device"}},
+      {{"device", "nvme2n1"}, {"reason", "NVMe namespace: its controller is the drive"}},
+      {{"device", "sr0"}, {"reason", "CD or DVD drive"}},
+      {{"device", "vda"},
+       {"reason", "virtio-blk disk: it reports no model or firmware revision to map"}}};
+  EXPECT_EQ(report.at("skipped"), skipped);
   EXPECT_EQ(drives[4].at("plan").at("outcome"), "skipped");
   EXPECT_EQ(drives[4].at("plan").at("reason"), "identity truncated");
   // Each drive with an update has the plan that plan writes, in a folder of its own.
@@ -1276,11 +1341,14 @@ TEST_F(FwhostTest, ScanMapsEachDriveAsItIdentifiesItselfAndPlansThoseWithAnUpdat
   const Outcome rerun = run(scan);
   EXPECT_EQ(rerun.exit, 5) << rerun.err;
   const auto printed = lines(rerun.out);
-  ASSERT_EQ(printed.size(), 15u) << rerun.out;
-  EXPECT_EQ(printed[8].rfind("nvme2: update to REV1: 3 packages, ", 0), 0u) << printed[8];
-  EXPECT_EQ(printed[9], "nvme10: no plan: no update offered");
-  EXPECT_EQ(printed[10].rfind("sda: update to REV1: ", 0), 0u) << printed[10];
-  EXPECT_EQ(printed[13], "sdd: no plan: its row is an error");
+  ASSERT_EQ(printed.size(), 20u) << rerun.out;
+  // An error's text below the table, where it moves no column.
+  EXPECT_EQ(printed[6].find("error (below)"), printed[0].find("VERDICT")) << printed[6];
+  EXPECT_EQ(printed[8].rfind("sdd: error: ", 0), 0u) << printed[8];
+  EXPECT_EQ(printed[13].rfind("nvme2: update to REV1: 3 packages, ", 0), 0u) << printed[13];
+  EXPECT_EQ(printed[14], "nvme10: no plan: no update offered");
+  EXPECT_EQ(printed[15].rfind("sda: update to REV1: ", 0), 0u) << printed[15];
+  EXPECT_EQ(printed[18], "sdd: no plan: its row is an error");
 
   // Each plan signed; a key that cannot sign ends the scan before a drive is read.
   copyKeys(dir_ / "keys");

@@ -113,7 +113,8 @@ TEST_F(SysfsScan, AnAtaDriveWithoutItsPageIsAskedThroughTheSeamOrMarkedTruncated
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.truncation);
-    const auto drives = fwhost::scanDrives({root_, [&](const std::string&) { return row.answer; }});
+    const auto drives =
+        fwhost::scanDrives({root_, [&](const std::string&) { return row.answer; }}).drives;
     ASSERT_EQ(drives.size(), 7u);
     const fwhost::ScannedDrive& sdc = drives[4];
     EXPECT_EQ(sdc.error, "");
@@ -174,7 +175,7 @@ TEST_F(SysfsScan, EachHostileDriveIsAnErrorOrNotWholeAndTheOthersAreStillRead) {
       {"sdg", "cannot open: Too many levels of symbolic links"},
   };
   std::map<std::string, std::string> found;
-  for (const fwhost::ScannedDrive& drive : fwhost::scanDrives({sys, nullptr})) {
+  for (const fwhost::ScannedDrive& drive : fwhost::scanDrives({sys, nullptr}).drives) {
     found[drive.device] = drive.error + drive.truncation;
   }
   ASSERT_EQ(found.size(), std::size(rows));

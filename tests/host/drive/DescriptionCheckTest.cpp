@@ -103,6 +103,17 @@ TEST(DescriptionCheckTest, RefusalsNameTheirCulpritAndKind) {
     {utf16("\xff\xfe<", 3), invalidInput, "d.xml: not valid UTF-16LE text (byte 2)"},
     {settings({"B=2", "A"}), ErrorKind::usage, "--set A: expected Key=Value or Key:type=Value"},
     {settings({"A:float=1"}), ErrorKind::usage, "--set A:float=1: unknown type float (one of "},
+    // A value its type does not read, which the plug-in would read as 0 or as part of it.
+    {settings({"A:uint8=256"}), ErrorKind::usage, "--set A:uint8=256: 256 is no uint8 (a whole"},
+    {settings({"A:uint16=-1"}), ErrorKind::usage, "--set A:uint16=-1: -1 is no uint16"},
+    {settings({"A:sint16=-32769"}), ErrorKind::usage, "--set A:sint16=-32769: -32769 is no"},
+    {settings({"A:uint64=18446744073709551616"}), ErrorKind::usage, "--set A:uint64=1844674"},
+    {settings({"A:uint32=0x1FFFFFFFF"}), ErrorKind::usage, "--set A:uint32=0x1FFFFFFFF: 0x1"},
+    {settings({"A:uint32=12abc"}), ErrorKind::usage, "--set A:uint32=12abc: 12abc is no uint32"},
+    {settings({"A:uint8="}), ErrorKind::usage, "--set A:uint8=:  is no uint8"},
+    {settings({"A:boolean=yes"}), ErrorKind::usage, "--set A:boolean=yes: yes is no boolean (true"},
+    {settings({"A:hexValue=0xg"}), ErrorKind::usage, "--set A:hexValue=0xg: 0xg is no hexValue"},
+    {settings({"A:bytepointer=abc"}), ErrorKind::usage, "--set A:bytepointer=abc: abc is no"},
 #if !defined(_WIN32)
     // An endless source costs no more than the cap.
     {[] { fwhost::readInput("/dev/full"); }, invalidInput, "/dev/full: larger than 1048576 bytes"},
@@ -123,6 +134,11 @@ TEST(DescriptionCheckTest, RefusalsNameTheirCulpritAndKind) {
       {std::string("\xfe\xff\0<\x6d\x4b", 6), "<\xe6\xb5\x8b"},
   };
   for (const auto& [bytes, utf8] : read) EXPECT_EQ(fwhost::asUtf8(bytes, "d.xml"), utf8);
+  for (const char* typed :
+       {"A:uint8=255", "A:uint8=0xFf", "A:sint64=-9223372036854775808", "A:boolean=False",
+        "A:uint64=18446744073709551615", "A:bytepointer=", "A:list_uint64=00ff", "A:hexValue=ff",
+        "A:sint16=32767", "A:string=", "A:vectorOfStrings=a~b"})
+    EXPECT_NO_THROW(describe({typed})) << typed;
 }
 
 }  // namespace

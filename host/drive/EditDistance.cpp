@@ -1,0 +1,26 @@
+#include "host/drive/EditDistance.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "host/drive/DriveDescription.h"
+
+namespace fwhost {
+
+size_t editDistance(const std::string& a, const std::string& b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t above = row[j];
+      const bool same = sameKey({&a[i - 1], 1}, {&b[j - 1], 1});
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+}  // namespace fwhost
