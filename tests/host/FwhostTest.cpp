@@ -1200,7 +1200,8 @@ TEST_F(FwhostTest, AMisbehavingPlugInIsNamedWithWhatItDidAndLeavesAPlanAsItWas) 
   const Outcome scanned =
       run({"--plugin", stub, "scan", "--sysfs-root", makeSysfsTree(dir_ / "sys"), "--json"});
   EXPECT_EQ(scanned.exit, 5) << scanned.err;
-  for (const json& drive : json::parse(scanned.out).at("drives")) {
+  const json report = json::parse(scanned.out);
+  for (const json& drive : report.at("drives")) {
     const bool crashing = drive.at("device") == "sdc";
     EXPECT_EQ(!drive.at("error").is_null(), crashing || drive.at("device") == "sdd") << drive;
     if (crashing) {
