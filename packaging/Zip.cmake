@@ -16,7 +16,10 @@ if(FWHOST_SIGNING_CERT)
 endif()
 add_custom_command(OUTPUT ${shipped_fwhost}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/zip
-  COMMAND ${CMAKE_STRIP} --strip-debug -o ${shipped_fwhost} $<TARGET_FILE:fwhost>
+  # strip stamps a PE file with the time it runs unless SOURCE_DATE_EPOCH names one: 0, as the
+  # linker left it.
+  COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0
+    ${CMAKE_STRIP} --strip-debug -o ${shipped_fwhost} $<TARGET_FILE:fwhost>
   ${sign_command}
   DEPENDS fwhost VERBATIM)
 
